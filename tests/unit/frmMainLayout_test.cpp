@@ -1,0 +1,117 @@
+#include "windows/frmMainLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "windows/AccessKeys.h"
+
+namespace {
+
+TEST(frmMainLayout, ClientAreaIs405By294PixelsAt96Dpi) {
+  EXPECT_EQ(TwipsToPixels(kfrmMain.clientWidth, 96), 405);
+  EXPECT_EQ(TwipsToPixels(kfrmMain.clientHeight, 96), 294);
+  EXPECT_EQ(TwipsToPixels(kfrmMain.clientWidth, 144), 608);   // 607.5 rounds up
+  EXPECT_EQ(TwipsToPixels(kfrmMain.clientHeight, 120), 368);  // 367.5 rounds up
+}
+
+TEST(frmMainLayout, ButtonsAreOneColumnTopToBottomWithoutOverlap) {
+  int previousBottom = 0;
+  for (const ButtonSpec& b : kfrmMainButtons) {
+    EXPECT_EQ(b.bounds.left, 960) << std::string(b.name.begin(), b.name.end());
+    EXPECT_EQ(b.bounds.width, 4095);
+    EXPECT_EQ(b.bounds.height, 495);
+    EXPECT_GT(b.bounds.top, previousBottom);
+    previousBottom = b.bounds.top + b.bounds.height;
+  }
+  EXPECT_LE(previousBottom, kfrmMain.clientHeight);
+  // The orange line sits between Command6 and Command3.
+  EXPECT_GT(kfrmMainLine1.from.y, kfrmMainButtons[4].bounds.top + kfrmMainButtons[4].bounds.height);
+  EXPECT_LT(kfrmMainLine1.from.y, kfrmMainButtons[5].bounds.top);
+}
+
+TEST(frmMainLayout, IdsAreUniqueAndNeverTheDialogManagersOwn) {
+  std::set<int> ids;
+  for (const ButtonSpec& b : kfrmMainButtons) {
+    EXPECT_TRUE(ids.insert(b.id).second);
+    EXPECT_GT(b.id, 2);  // IDOK and IDCANCEL arrive from Enter and Esc
+    EXPECT_EQ(FindfrmMainButton(b.id), &b);
+  }
+  EXPECT_EQ(FindfrmMainButton(1), nullptr);
+}
+
+TEST(frmMainLayout, TabOrderIsAPermutationWithCloseBeforeVisitWebsite) {
+  const auto order = frmMainTabOrder();
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    EXPECT_EQ(order[i]->tabIndex, static_cast<int>(i));
+  }
+  std::wstring names;
+  for (const ButtonSpec* b : order) {
+    names += std::wstring(b->name) + L" ";
+  }
+  EXPECT_EQ(names, L"Command1 Command2 Command3 Command4 Command5 Command6 ");
+}
+
+TEST(frmMainLayout, ConvertingEdgesKeepsNeighboursApartAtEveryDpi) {
+  for (int dpi : {96, 120, 144, 168, 192}) {
+    for (std::size_t i = 0; i + 1 < kfrmMainButtons.size(); ++i) {
+      const PixelRect a = ToPixels(kfrmMainButtons[i].bounds, dpi);
+      const PixelRect b = ToPixels(kfrmMainButtons[i + 1].bounds, dpi);
+      EXPECT_LT(a.top + a.height, b.top) << "dpi " << dpi;
+    }
+  }
+  EXPECT_EQ(ToPixels(kfrmMainButtons[0].bounds, 96), (PixelRect{64, 24, 273, 33}));
+}
+
+TEST(AccessKeys, CaptionsMarkTheLetterAfterTheAmpersand) {
+  EXPECT_EQ(AccessKeyOf(L"&Visit Website"), L'V');
+  EXPECT_EQ(AccessKeyOf(L"&close"), L'C');
+  EXPECT_EQ(AccessKeyOf(L"Install Urdu Phonetic - Windows 7"), 0);
+  EXPECT_EQ(AccessKeyOf(L"Salt && &Pepper"), L'P');
+  EXPECT_EQ(AccessKeyOf(L"Trailing&"), 0);
+  EXPECT_EQ(DisplayCaption(L"&About Programmer"), L"About Programmer");
+  EXPECT_EQ(DisplayCaption(L"Salt && &Pepper"), L"Salt & Pepper");
+}
+
+TEST(AccessKeys, SharedKeyMovesFocusBetweenOwnersWithoutPressing) {
+  const auto order = frmMainTabOrder();
+  std::vector<std::wstring_view> captions;
+  for (const ButtonSpec* b : order) {
+    captions.push_back(b->caption);
+  }
+  // Tab positions: 4 is "&About Tamlorix ...", 5 is "&About Programmer".
+  auto hit = FindAccessKeyTarget(captions, 0, L'a');
+  ASSERT_TRUE(hit);
+  EXPECT_EQ(hit->index, 4u);
+  EXPECT_FALSE(hit->click);
+  hit = FindAccessKeyTarget(captions, 4, L'A');
+  ASSERT_TRUE(hit);
+  EXPECT_EQ(hit->index, 5u);
+  hit = FindAccessKeyTarget(captions, 5, L'A');
+  ASSERT_TRUE(hit);
+  EXPECT_EQ(hit->index, 4u);  // wraps around
+  hit = FindAccessKeyTarget(captions, std::nullopt, L'A');
+  ASSERT_TRUE(hit);
+  EXPECT_EQ(hit->index, 4u);
+}
+
+TEST(AccessKeys, UniqueKeyPressesItsButtonAndUnknownKeyDoesNothing) {
+  const auto order = frmMainTabOrder();
+  std::vector<std::wstring_view> captions;
+  for (const ButtonSpec* b : order) {
+    captions.push_back(b->caption);
+  }
+  auto hit = FindAccessKeyTarget(captions, 5, L'c');
+  ASSERT_TRUE(hit);
+  EXPECT_EQ(order[hit->index]->name, L"Command3");
+  EXPECT_TRUE(hit->click);
+  hit = FindAccessKeyTarget(captions, 0, L'V');
+  ASSERT_TRUE(hit);
+  EXPECT_EQ(order[hit->index]->name, L"Command4");
+  EXPECT_FALSE(FindAccessKeyTarget(captions, 0, L'W'));
+  EXPECT_FALSE(FindAccessKeyTarget(captions, 0, 0));
+}
+
+}  // namespace
