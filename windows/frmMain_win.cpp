@@ -11,6 +11,7 @@
 #include "windows/AccessKeys.h"
 #include "windows/ColourButton_win.h"
 #include "windows/Dpi_win.h"
+#include "windows/frmMainHandlers_win.h"
 
 namespace {
 
@@ -112,18 +113,24 @@ void frmMain::PaintContent(HDC dc) const {
 
 void frmMain::RunAction(MainAction action) {
   switch (action) {
-    case MainAction::Close:
-      End();
     case MainAction::Windows7Install:
+      return Command1_Click(*this);
     case MainAction::WindowsXpInstall:
+      return Command2_Click(*this);
+    case MainAction::Close:
+      return Command3_Click(*this);
     case MainAction::VisitWebsite:
+      return Command4_Click(*this);
     case MainAction::About:
+      return Command5_Click(*this);
     case MainAction::AboutProgrammer:
-      break;
+      return Command6_Click(*this);
   }
 }
 
-void frmMain::QueryClose() { End(); }
+void frmMain::QueryClose() {
+  frmMain_QueryClose(*this);
+}
 
 void frmMain::OnCommand(int id, int notification) {
   if (notification != BN_CLICKED) {
@@ -222,6 +229,11 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       RunHandler(hwnd_, [&] { QueryClose(); });
       return 0;
+    case WM_QUERYENDSESSION:
+      // Logging off or shutting down asks every window first: that is a close query too. The
+      // handler ends the process, so the session goes on without waiting for us.
+      RunHandler(hwnd_, [&] { QueryClose(); });
+      return TRUE;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine, builds, and runs the program or every test.
+#   ./dev.sh run     install what is missing, build, start the program
+#   ./dev.sh test    install what is missing, build, run every test
+#   ./dev.sh build   install what is missing, build
+#   ./dev.sh bench   install what is missing, build, run the benchmark
+set -euo pipefail
+cd "$(dirname "$0")"
+
+# Everything the build and the tests need, from Debian's archive.
+packages=(
+  cmake ninja-build g++ googletest python3
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
+  wine wine64 wine32:i386 fonts-wine xvfb x11-utils imagemagick
+)
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  echo "== Installing: ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+  fi
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build() {
+  for preset in native windows-x86 windows-x64; do
+    echo "== Building $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+  done
+  echo "== Distribution folder: $PWD/build/windows-x86/dist"
+}
+
+# Whether this machine can execute 32-bit x86 code (some virtual machines run 64-bit code only).
+can_run_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+
+run_tests() {
+  local status=0 log passed=0 failed=0 skipped=0
+  for preset in native windows-x64 windows-x86; do
+    echo "== Testing $preset"
+    log=$(mktemp)
+    ctest --preset "$preset" 2>&1 | tee "$log" || status=1
+    passed=$((passed + $(grep -c -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' "$log" || true)))
+    skipped=$((skipped + $(grep -c -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .*Skipped' "$log" || true)))
+    failed=$((failed + $(grep -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: ' "$log" | grep -c -v -E 'Passed|Skipped' || true)))
+    rm -f "$log"
+  done
+  for bmp in build/windows-x64/test-artefacts/*.bmp; do
+    [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png"
+  done
+  echo "== Screenshots: $PWD/build/windows-x64/test-artefacts"
+  can_run_32bit || echo "== This machine cannot execute 32-bit code: the 32-bit build's Wine tests were skipped; the 64-bit build of the same sources ran them."
+  echo "ctest: $passed passed, $failed failed, $skipped skipped"
+  return $status
+}
+
+run_program() {
+  local build=build/windows-x86
+  if ! can_run_32bit; then
+    echo "== This machine cannot execute 32-bit code; starting the 64-bit build of the same program."
+    build=build/windows-x64
+  fi
+  local exe="$build/dist/Tamlorix Install Urdu Phonetic.exe"
+  if [ -n "${DISPLAY:-}" ]; then
+    TIUP_USE_DISPLAY=1 "$build/wine-run.sh" "$exe"
+    return
+  fi
+  # No display: show it on a virtual one and save a screenshot.
+  eval "$("$build/wine-run.sh" --print-env)"
+  "$build/wine-run.sh" "$exe" &
+  local shot="$PWD/build/main-window.png"
+  for _ in $(seq 1 60); do
+    if xwininfo -root -tree 2>/dev/null | grep -q 'Tamlorix Install Urdu Phonetic'; then break; fi
+    sleep 0.5
+  done
+  sleep 2
+  import -window root -crop 480x400+400+312 "$shot"
+  echo "== No display here: the program runs on the virtual display $DISPLAY."
+  echo "== Screenshot of what it shows: $shot"
+  echo "== Stop it with: $build/wine-run.sh --shutdown"
+}
+
+case "${1:-}" in
+  run) install_missing; build; run_program ;;
+  test) install_missing; build; run_tests ;;
+  build) install_missing; build ;;
+  bench) install_missing; build; bench/run.sh ;;
+  *) sed -n '2,6p' "$0"; exit 2 ;;
+esac
