@@ -134,6 +134,32 @@ TEST_F(MainWindow, AltAMovesFocusBetweenTheTwoAboutButtonsWithoutPressingEither)
   EXPECT_TRUE(program_->IsRunning());
 }
 
+TEST_F(MainWindow, EnterPressesTheFocusedButton) {
+  // Close is third in tab order: two Tabs from the first button, then Enter.
+  ui::PressKey(VK_TAB);
+  ui::PressKey(VK_TAB);
+  ASSERT_EQ(ui::WindowText(ui::FocusOf(window_)), L"&Close");
+  ui::PressKey(VK_RETURN);
+  EXPECT_TRUE(program_->WaitForExit(15s));
+}
+
+TEST_F(MainWindow, SpacePressesTheFocusedButton) {
+  ui::PressKey(VK_TAB, false, true);
+  ui::PressKey(VK_TAB, false, true);
+  ui::PressKey(VK_TAB, false, true);
+  ui::PressKey(VK_TAB, false, true);
+  ASSERT_EQ(ui::WindowText(ui::FocusOf(window_)), L"&Close");
+  ui::PressKey(VK_SPACE);
+  EXPECT_TRUE(program_->WaitForExit(15s));
+}
+
+TEST_F(MainWindow, EscapeAndAnUnknownAccessKeyStartNothing) {
+  ui::PressKey(VK_ESCAPE);
+  ui::PressKey('Q', true);
+  EXPECT_TRUE(program_->IsRunning());
+  EXPECT_EQ(program_->TopLevelWindows().size(), 1u);
+}
+
 TEST_F(MainWindow, ClosingTheWindowEndsTheProcess) {
   PostMessageW(window_, WM_CLOSE, 0, 0);
   EXPECT_TRUE(program_->WaitForExit(15s));
