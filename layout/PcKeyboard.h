@@ -159,7 +159,7 @@ inline constexpr ScanCodeVk kPcScanCodes[] = {
     {0x33, kVkOemComma},
     {0x34, kVkOemPeriod},
     {0x35, kVkOem2},
-    {0x36, kVkRShift | kKbdExt},  // marked extended so the system tells the two Shifts apart
+    {0x36, kVkRShift | kKbdExt},        // marked extended so the system tells the two Shifts apart
     {0x37, kVkMultiply | kKbdMultiVk},  // Print Screen when Alt or Ctrl is down
     {0x38, kVkLMenu},
     {0x39, kVkSpace},

@@ -14,8 +14,9 @@ const KeyDefinition* FindKeyByScanCode(std::uint16_t scanCode) {
   if (scanCode == 0) {
     return nullptr;  // keypad digits have no scan code of their own
   }
-  const auto* it = std::find_if(std::begin(kUrduPhonetic), std::end(kUrduPhonetic),
-                                [scanCode](const KeyDefinition& k) { return k.scanCode == scanCode; });
+  const auto* it =
+      std::find_if(std::begin(kUrduPhonetic), std::end(kUrduPhonetic),
+                   [scanCode](const KeyDefinition& k) { return k.scanCode == scanCode; });
   return it == std::end(kUrduPhonetic) ? nullptr : it;
 }
 

@@ -26,8 +26,8 @@ constexpr kbd::VkToBit kVkToBits[] = {
 };
 
 constexpr auto MakeModifiers() {
-  kbd::Modifiers<layout::kModifierColumns.size()> m{kVkToBits,
-                                                     layout::kModifierColumns.size() - 1, {}};
+  kbd::Modifiers<layout::kModifierColumns.size()> m{
+      kVkToBits, layout::kModifierColumns.size() - 1, {}};
   std::copy(layout::kModifierColumns.begin(), layout::kModifierColumns.end(), m.modNumber);
   return m;
 }
@@ -49,9 +49,9 @@ constexpr std::size_t ColumnsUsed(const layout::KeyDefinition& key) {
 
 template <std::size_t N>
 constexpr std::size_t CountKeysWithColumns() {
-  return static_cast<std::size_t>(std::count_if(
-      std::begin(kUrduPhonetic), std::end(kUrduPhonetic),
-      [](const layout::KeyDefinition& k) { return ColumnsUsed(k) == N; }));
+  return static_cast<std::size_t>(
+      std::count_if(std::begin(kUrduPhonetic), std::end(kUrduPhonetic),
+                    [](const layout::KeyDefinition& k) { return ColumnsUsed(k) == N; }));
 }
 
 template <std::size_t N>
@@ -63,8 +63,7 @@ constexpr auto MakeVkToWchars() {
       continue;
     }
     rows[row].virtualKey = key.vk;
-    rows[row].attributes =
-        key.caps == layout::CapsLock::ActsAsShift ? kbd::kAttributeCapsLock : 0;
+    rows[row].attributes = key.caps == layout::CapsLock::ActsAsShift ? kbd::kAttributeCapsLock : 0;
     for (std::size_t c = 0; c < N; ++c) {
       rows[row].wch[c] = key.chars[c];
     }
@@ -107,9 +106,9 @@ constexpr kbd::DeadKey kDeadKeys[] = {{0, 0, 0}};
 
 template <bool Extended>
 constexpr std::size_t CountKeyNames() {
-  return static_cast<std::size_t>(
-      std::count_if(std::begin(layout::kPcKeyNames), std::end(layout::kPcKeyNames),
-                    [](const layout::KeyName& n) { return (n.scanCode >= layout::kE0) == Extended; }));
+  return static_cast<std::size_t>(std::count_if(
+      std::begin(layout::kPcKeyNames), std::end(layout::kPcKeyNames),
+      [](const layout::KeyName& n) { return (n.scanCode >= layout::kE0) == Extended; }));
 }
 
 template <bool Extended>
@@ -197,9 +196,7 @@ constexpr kbd::KbdTables kTables{
 
 #if defined(TIUP_KBD_WIDE_POINTERS)
 // The 64-bit system calls this through its WOW64 layer and takes EDX:EAX as the address.
-extern "C" std::uint64_t KbdLayerDescriptor() {
-  return reinterpret_cast<std::uintptr_t>(&kTables);
-}
+extern "C" std::uint64_t KbdLayerDescriptor() { return reinterpret_cast<std::uintptr_t>(&kTables); }
 #else
 extern "C" const kbd::KbdTables* KbdLayerDescriptor() { return &kTables; }
 #endif
