@@ -82,7 +82,8 @@ void ReadKeyNames(const Walker& w, std::uint64_t table, std::uint16_t prefix,
                   std::map<std::uint16_t, std::u16string>& names) {
   const std::uint64_t p = w.PointerSize();
   const std::uint64_t stride = 2 * p;  // { BYTE vsc; pointer } padded to pointer alignment
-  for (std::size_t i = 0; table != 0 && i < kMaxEntries; ++i) {
+  if (table == 0) return;
+  for (std::size_t i = 0; i < kMaxEntries; ++i) {
     const auto vsc = w.Value<std::uint8_t>(table + i * stride, "key name scan code");
     const std::uint64_t text = w.Pointer(table + i * stride + p, "key name");
     if (vsc == 0 && text == 0) return;
@@ -93,7 +94,8 @@ void ReadKeyNames(const Walker& w, std::uint64_t table, std::uint16_t prefix,
 
 void ReadPrefixed(const Walker& w, std::uint64_t table, std::uint16_t prefix,
                   std::map<std::uint16_t, std::uint16_t>& vks) {
-  for (std::size_t i = 0; table != 0 && i < kMaxEntries; ++i) {
+  if (table == 0) return;
+  for (std::size_t i = 0; i < kMaxEntries; ++i) {
     const auto vsc = w.Value<std::uint8_t>(table + 4 * i, "prefixed scan code");
     const auto vk = w.Value<std::uint16_t>(table + 4 * i + 2, "prefixed virtual key");
     if (vsc == 0) return;
