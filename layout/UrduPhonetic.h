@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <iterator>
 
-#include "layout/LayoutIdentity.h"
 #include "layout/PcKeyboard.h"
 
 // The Urdu Phonetic keyboard layout. This table is the layout: the DLLs for every Windows
@@ -142,9 +141,6 @@ inline constexpr std::array<std::uint8_t, 8> kModifierColumns{
 
 // The locale flags the layout sets: right Alt is AltGr.
 inline constexpr std::uint16_t kLocaleFlagAltGr = 0x0001;
-
-// Text the layout is known by: its display name in the language list.
-inline constexpr char16_t kUrduPhoneticDisplayName[] = u"" TIUP_LAYOUT_DISPLAY_NAME;
 
 // The row for a virtual key, or null.
 const KeyDefinition* FindKeyByVk(std::uint8_t vk);
