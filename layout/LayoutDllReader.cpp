@@ -1,0 +1,424 @@
+#include "layout/LayoutDllReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace layout {
+
+namespace {
+
+constexpr char16_t kNothing = 0xF000;
+constexpr std::size_t kMaxEntries = 1024;  // a table longer than this has lost its end marker
+
+std::string Hex(std::uint64_t value) {
+  static const char digits[] = "0123456789abcdef";
+  std::string text;
+  do {
+    text.insert(text.begin(), digits[value & 0xF]);
+    value >>= 4;
+  } while (value != 0);
+  return "0x" + text;
+}
+
+// Reads the fields of one structure in order, aligning each as the compiler does.
+class Walker {
+ public:
+  Walker(const ImageMemory& memory, PointerLayout pointers, std::vector<std::string>& problems)
+      : memory_(memory), pointers_(pointers), problems_(problems) {}
+
+  std::size_t PointerSize() const { return pointers_ == PointerLayout::Narrow ? 4 : 8; }
+
+  template <class T>
+  T Value(std::uint64_t address, const char* what) const {
+    T value{};
+    if (!memory_.Read(address, &value, sizeof value)) {
+      problems_.push_back(std::string(what) + " at " + Hex(address) + " cannot be read");
+    }
+    return value;
+  }
+
+  std::uint64_t Pointer(std::uint64_t address, const char* what) const {
+    std::uint64_t value = 0;
+    if (pointers_ == PointerLayout::Narrow) {
+      value = Value<std::uint32_t>(address, what);
+    } else {
+      value = Value<std::uint64_t>(address, what);
+      if (pointers_ == PointerLayout::WideSlots && (value >> 32) != 0) {
+        problems_.push_back(std::string(what) + ": upper half of the slot is not zero");
+        value &= 0xFFFFFFFFu;
+      }
+    }
+    const std::size_t relocatedWidth = pointers_ == PointerLayout::Wide ? 8 : 4;
+    if (value != 0 && !memory_.IsRelocated(address, relocatedWidth)) {
+      problems_.push_back(std::string(what) + " at " + Hex(address) + " has no relocation");
+    }
+    return value;
+  }
+
+  std::u16string String(std::uint64_t address, const char* what) const {
+    std::u16string text;
+    for (std::size_t i = 0; i < 256; ++i) {
+      const auto c = Value<char16_t>(address + 2 * i, what);
+      if (c == 0) return text;
+      text.push_back(c);
+    }
+    problems_.push_back(std::string(what) + ": string without an end");
+    return text;
+  }
+
+  void Problem(std::string text) const { problems_.push_back(std::move(text)); }
+
+ private:
+  const ImageMemory& memory_;
+  PointerLayout pointers_;
+  std::vector<std::string>& problems_;
+};
+
+std::uint64_t AlignUp(std::uint64_t value, std::uint64_t alignment) {
+  return (value + alignment - 1) / alignment * alignment;
+}
+
+void ReadKeyNames(const Walker& w, std::uint64_t table, std::uint16_t prefix,
+                  std::map<std::uint16_t, std::u16string>& names) {
+  const std::uint64_t p = w.PointerSize();
+  const std::uint64_t stride = 2 * p;  // { BYTE vsc; pointer } padded to pointer alignment
+  if (table == 0) return;
+  for (std::size_t i = 0; i < kMaxEntries; ++i) {
+    const auto vsc = w.Value<std::uint8_t>(table + i * stride, "key name scan code");
+    const std::uint64_t text = w.Pointer(table + i * stride + p, "key name");
+    if (vsc == 0 && text == 0) return;
+    names[static_cast<std::uint16_t>(prefix | vsc)] = w.String(text, "key name");
+  }
+  w.Problem("key name table without an end");
+}
+
+void ReadPrefixed(const Walker& w, std::uint64_t table, std::uint16_t prefix,
+                  std::map<std::uint16_t, std::uint16_t>& vks) {
+  if (table == 0) return;
+  for (std::size_t i = 0; i < kMaxEntries; ++i) {
+    const auto vsc = w.Value<std::uint8_t>(table + 4 * i, "prefixed scan code");
+    const auto vk = w.Value<std::uint16_t>(table + 4 * i + 2, "prefixed virtual key");
+    if (vsc == 0) return;
+    vks[static_cast<std::uint16_t>(prefix | vsc)] = vk;
+  }
+  w.Problem("prefixed scan code table without an end");
+}
+
+}  // namespace
+
+char16_t DecodedLayout::CharacterFor(std::uint8_t vk, unsigned modifierBits) const {
+  if (modifierBits >= modifierColumns.size()) return kNothing;
+  const std::uint8_t column = modifierColumns[modifierBits];
+  for (const std::vector<DecodedKey>& table : tables) {
+    for (const DecodedKey& key : table) {
+      if (key.vk == vk) {
+        return column < key.chars.size() ? key.chars[column] : kNothing;
+      }
+    }
+  }
+  return kNothing;
+}
+
+DecodedLayout ReadKbdTables(const ImageMemory& memory, std::uint64_t address,
+                            PointerLayout pointers) {
+  DecodedLayout layout;
+  const Walker w(memory, pointers, layout.problems);
+  const std::uint64_t p = w.PointerSize();
+
+  // KBDTABLES: seven pointers, a byte, two pointers, a DWORD, two bytes, a pointer, two DWORDs.
+  std::uint64_t at = address;
+  const std::uint64_t modifiers = w.Pointer(at, "pCharModifiers");
+  const std::uint64_t vkToWcharTables = w.Pointer(at += p, "pVkToWcharTable");
+  const std::uint64_t deadKeys = w.Pointer(at += p, "pDeadKey");
+  const std::uint64_t keyNames = w.Pointer(at += p, "pKeyNames");
+  const std::uint64_t keyNamesExt = w.Pointer(at += p, "pKeyNamesExt");
+  const std::uint64_t keyNamesDead = w.Pointer(at += p, "pKeyNamesDead");
+  const std::uint64_t scanCodes = w.Pointer(at += p, "pusVSCtoVK");
+  const auto scanCodeCount = w.Value<std::uint8_t>(at += p, "bMaxVSCtoVK");
+  const std::uint64_t e0 = w.Pointer(at = AlignUp(at + 1, p), "pVSCtoVK_E0");
+  const std::uint64_t e1 = w.Pointer(at += p, "pVSCtoVK_E1");
+  layout.localeFlags = w.Value<std::uint32_t>(at += p, "fLocaleFlags");
+  layout.ligatureMax = w.Value<std::uint8_t>(at += 4, "nLgMax");
+  layout.ligatureEntrySize = w.Value<std::uint8_t>(at += 1, "cbLgEntry");
+  layout.hasLigatures = w.Pointer(at = AlignUp(at + 1, p), "pLigature") != 0;
+  layout.keyboardType = w.Value<std::uint32_t>(at += p, "dwType");
+  layout.keyboardSubType = w.Value<std::uint32_t>(at += 4, "dwSubType");
+
+  // MODIFIERS: pointer to {vk, bit} pairs, the highest bit combination, then one column each.
+  if (modifiers == 0) {
+    w.Problem("no modifiers");
+  } else {
+    const std::uint64_t bits = w.Pointer(modifiers, "pVkToBit");
+    for (std::size_t i = 0; bits != 0 && i < 16; ++i) {
+      const auto vk = w.Value<std::uint8_t>(bits + 2 * i, "modifier key");
+      const auto bit = w.Value<std::uint8_t>(bits + 2 * i + 1, "modifier bit");
+      if (vk == 0) break;
+      layout.modifierBits.emplace_back(vk, bit);
+    }
+    const auto maxBits = w.Value<std::uint16_t>(modifiers + p, "wMaxModBits");
+    for (std::uint16_t b = 0; b <= maxBits && b < 256; ++b) {
+      layout.modifierColumns.push_back(w.Value<std::uint8_t>(modifiers + p + 2 + b, "ModNumber"));
+    }
+  }
+
+  // VK_TO_WCHAR_TABLE entries { pointer, BYTE columns, BYTE row size }, ended by a null.
+  for (std::size_t t = 0; vkToWcharTables != 0 && t < 16; ++t) {
+    const std::uint64_t entry = vkToWcharTables + t * 2 * p;
+    const std::uint64_t rows = w.Pointer(entry, "pVkToWchars");
+    if (rows == 0) break;
+    const auto columns = w.Value<std::uint8_t>(entry + p, "nModifications");
+    const auto rowSize = w.Value<std::uint8_t>(entry + p + 1, "cbSize");
+    if (rowSize != 2 + 2 * columns) {
+      w.Problem("table " + std::to_string(t) + " has rows of " + std::to_string(rowSize) +
+                " bytes for " + std::to_string(columns) + " columns");
+    }
+    std::vector<DecodedKey>& keys = layout.tables.emplace_back();
+    for (std::size_t r = 0;; ++r) {
+      if (r == kMaxEntries) {
+        w.Problem("character table without an end");
+        break;
+      }
+      const std::uint64_t row = rows + r * rowSize;
+      DecodedKey key;
+      key.vk = w.Value<std::uint8_t>(row, "VirtualKey");
+      if (key.vk == 0) break;
+      key.attributes = w.Value<std::uint8_t>(row + 1, "Attributes");
+      for (std::size_t c = 0; c < columns; ++c) {
+        key.chars.push_back(w.Value<char16_t>(row + 2 + 2 * c, "wch"));
+      }
+      keys.push_back(std::move(key));
+    }
+  }
+
+  for (std::size_t i = 0; deadKeys != 0 && i < kMaxEntries; ++i) {
+    if (w.Value<std::uint32_t>(deadKeys + 8 * i, "dwBoth") == 0) break;
+    ++layout.deadKeyCount;
+  }
+  layout.hasDeadKeyNames = keyNamesDead != 0;
+
+  ReadKeyNames(w, keyNames, 0, layout.keyNames);
+  ReadKeyNames(w, keyNamesExt, 0xE000, layout.keyNames);
+
+  for (std::size_t s = 0; scanCodes != 0 && s < scanCodeCount; ++s) {
+    layout.scanCodeToVk.push_back(w.Value<std::uint16_t>(scanCodes + 2 * s, "usVSCtoVK"));
+  }
+  ReadPrefixed(w, e0, 0xE000, layout.prefixedScanCodeToVk);
+  ReadPrefixed(w, e1, 0xE100, layout.prefixedScanCodeToVk);
+  return layout;
+}
+
+// ---- PeImage ----------------------------------------------------------------------------------
+
+namespace {
+
+template <class T>
+bool Get(const std::vector<std::uint8_t>& bytes, std::size_t offset, T& value) {
+  if (offset > bytes.size() || bytes.size() - offset < sizeof(T)) return false;
+  std::memcpy(&value, bytes.data() + offset, sizeof(T));
+  return true;
+}
+
+constexpr std::size_t kExportDirectory = 0;
+constexpr std::size_t kImportDirectory = 1;
+constexpr std::size_t kRelocationDirectory = 5;
+constexpr int kRelocHighLow = 3;
+constexpr int kRelocDir64 = 10;
+
+}  // namespace
+
+std::optional<PeImage> PeImage::Parse(std::vector<std::uint8_t> file, std::string& error) {
+  PeImage image;
+  image.file_ = std::move(file);
+  const auto& f = image.file_;
+  std::uint32_t pe = 0;
+  std::uint32_t signature = 0;
+  if (f.size() < 64 || f[0] != 'M' || f[1] != 'Z' || !Get(f, 0x3C, pe) || !Get(f, pe, signature) ||
+      signature != 0x4550) {
+    error = "not a PE image";
+    return std::nullopt;
+  }
+  std::uint16_t sectionCount = 0;
+  std::uint16_t optionalSize = 0;
+  std::uint16_t magic = 0;
+  Get(f, pe + 4, image.machine_);
+  Get(f, pe + 6, sectionCount);
+  Get(f, pe + 20, optionalSize);
+  const std::size_t optional = pe + 24;
+  if (!Get(f, optional, magic) || (magic != 0x10B && magic != 0x20B)) {
+    error = "unknown optional header";
+    return std::nullopt;
+  }
+  const bool plus = magic == 0x20B;
+  Get(f, optional + 16, image.entryPoint_);
+  if (plus) {
+    Get(f, optional + 24, image.imageBase_);
+  } else {
+    std::uint32_t base = 0;
+    Get(f, optional + 28, base);
+    image.imageBase_ = base;
+  }
+  Get(f, optional + 60, image.headerSize_);
+  std::uint32_t directoryCount = 0;
+  const std::size_t directories = optional + (plus ? 112 : 96);
+  Get(f, directories - 4, directoryCount);
+  for (std::uint32_t d = 0; d < std::min<std::uint32_t>(directoryCount, 16); ++d) {
+    std::uint32_t rva = 0;
+    std::uint32_t size = 0;
+    Get(f, directories + 8 * d, rva);
+    Get(f, directories + 8 * d + 4, size);
+    image.directories_.emplace_back(rva, size);
+  }
+  const std::size_t sectionTable = optional + optionalSize;
+  for (std::uint16_t s = 0; s < sectionCount; ++s) {
+    Section section{};
+    const std::size_t at = sectionTable + 40 * s;
+    if (!Get(f, at + 8, section.virtualSize) || !Get(f, at + 12, section.virtualAddress) ||
+        !Get(f, at + 16, section.rawSize) || !Get(f, at + 20, section.rawOffset)) {
+      error = "section table cut short";
+      return std::nullopt;
+    }
+    image.sections_.push_back(section);
+  }
+
+  // Base relocations: blocks of { page RVA, block size, 16-bit entries of type << 12 | offset }.
+  const std::uint32_t relocRva = image.DirectoryRva(kRelocationDirectory);
+  const std::uint32_t relocSize = image.directories_.size() > kRelocationDirectory
+                                      ? image.directories_[kRelocationDirectory].second
+                                      : 0;
+  for (std::uint32_t at = 0; relocRva != 0 && at + 8 <= relocSize;) {
+    std::uint32_t page = 0;
+    std::uint32_t blockSize = 0;
+    image.ReadRva(relocRva + at, &page, 4);
+    image.ReadRva(relocRva + at + 4, &blockSize, 4);
+    if (blockSize < 8) break;
+    for (std::uint32_t e = 8; e + 2 <= blockSize; e += 2) {
+      std::uint16_t entry = 0;
+      image.ReadRva(relocRva + at + e, &entry, 2);
+      const int type = entry >> 12;
+      if (type != 0) image.relocations_[page + (entry & 0xFFF)] = type;
+    }
+    at += blockSize;
+  }
+  return image;
+}
+
+std::uint32_t PeImage::DirectoryRva(std::size_t index) const {
+  return index < directories_.size() ? directories_[index].first : 0;
+}
+
+bool PeImage::ReadRva(std::uint32_t rva, void* out, std::size_t size) const {
+  auto* bytes = static_cast<std::uint8_t*>(out);
+  if (rva + static_cast<std::uint64_t>(size) <= headerSize_) {
+    if (rva + size > file_.size()) return false;
+    std::memcpy(out, file_.data() + rva, size);
+    return true;
+  }
+  for (const Section& s : sections_) {
+    const std::uint32_t extent = std::max(s.virtualSize, s.rawSize);
+    if (rva < s.virtualAddress || rva + static_cast<std::uint64_t>(size) >
+                                      s.virtualAddress + static_cast<std::uint64_t>(extent)) {
+      continue;
+    }
+    for (std::size_t i = 0; i < size; ++i) {
+      const std::uint32_t within = rva - s.virtualAddress + static_cast<std::uint32_t>(i);
+      // Past the section's file data the loader fills with zeros.
+      bytes[i] = within < s.rawSize && s.rawOffset + within < file_.size()
+                     ? file_[s.rawOffset + within]
+                     : 0;
+    }
+    return true;
+  }
+  return false;
+}
+
+bool PeImage::Read(std::uint64_t address, void* out, std::size_t size) const {
+  if (address < imageBase_ || address - imageBase_ > 0xFFFFFFFFu) return false;
+  return ReadRva(static_cast<std::uint32_t>(address - imageBase_), out, size);
+}
+
+bool PeImage::IsRelocated(std::uint64_t address, std::size_t width) const {
+  if (address < imageBase_) return false;
+  const auto it = relocations_.find(static_cast<std::uint32_t>(address - imageBase_));
+  return it != relocations_.end() && it->second == (width == 8 ? kRelocDir64 : kRelocHighLow);
+}
+
+std::vector<std::string> PeImage::ImportedDlls() const {
+  std::vector<std::string> names;
+  const std::uint32_t imports = DirectoryRva(kImportDirectory);
+  for (std::uint32_t i = 0; imports != 0 && i < 256; ++i) {
+    // IMAGE_IMPORT_DESCRIPTOR: five DWORDs; the name RVA is the fourth; all zero ends the list.
+    std::uint32_t fields[5] = {};
+    if (!ReadRva(imports + 20 * i, fields, sizeof fields)) break;
+    if (fields[0] == 0 && fields[3] == 0 && fields[4] == 0) break;
+    std::string name;
+    for (std::uint32_t c = 0; c < 260; ++c) {
+      char ch = 0;
+      if (!ReadRva(fields[3] + c, &ch, 1) || ch == 0) break;
+      name.push_back(ch);
+    }
+    names.push_back(name);
+  }
+  return names;
+}
+
+std::optional<PeImage::Export> PeImage::FindExport(std::string_view name) const {
+  const std::uint32_t exports = DirectoryRva(kExportDirectory);
+  if (exports == 0) return std::nullopt;
+  std::uint32_t directory[10] = {};  // IMAGE_EXPORT_DIRECTORY as DWORDs
+  if (!ReadRva(exports, directory, sizeof directory)) return std::nullopt;
+  const std::uint32_t ordinalBase = directory[4];
+  const std::uint32_t functionCount = directory[5];
+  const std::uint32_t nameCount = directory[6];
+  for (std::uint32_t i = 0; i < nameCount && i < 4096; ++i) {
+    std::uint32_t nameRva = 0;
+    ReadRva(directory[8] + 4 * i, &nameRva, 4);
+    std::string exported;
+    for (std::uint32_t c = 0; c < 256; ++c) {
+      char ch = 0;
+      if (!ReadRva(nameRva + c, &ch, 1) || ch == 0) break;
+      exported.push_back(ch);
+    }
+    if (exported != name) continue;
+    std::uint16_t index = 0;
+    ReadRva(directory[9] + 2 * i, &index, 2);
+    if (index >= functionCount) return std::nullopt;
+    std::uint32_t rva = 0;
+    ReadRva(directory[7] + 4 * index, &rva, 4);
+    return Export{rva, ordinalBase + index};
+  }
+  return std::nullopt;
+}
+
+std::optional<PeImage::ConstantResult> PeImage::ConstantReturnedBy(std::uint32_t rva) const {
+  std::uint8_t code[16] = {};
+  if (!ReadRva(rva, code, sizeof code)) return std::nullopt;
+  std::optional<std::uint64_t> value;
+  bool upperZero = false;
+  for (std::size_t at = 0; at < sizeof code;) {
+    if (code[at] == 0xB8 && at + 5 <= sizeof code) {  // mov eax, imm32
+      std::uint32_t imm = 0;
+      std::memcpy(&imm, code + at + 1, 4);
+      value = imm;
+      at += 5;
+    } else if ((code[at] == 0x31 || code[at] == 0x33) && at + 2 <= sizeof code &&
+               code[at + 1] == 0xD2) {  // xor edx, edx
+      upperZero = true;
+      at += 2;
+    } else if (code[at] == 0x48 && at + 7 <= sizeof code && code[at + 1] == 0x8D &&
+               code[at + 2] == 0x05) {  // lea rax, [rip + disp32]
+      std::int32_t disp = 0;
+      std::memcpy(&disp, code + at + 3, 4);
+      value = imageBase_ + rva + at + 7 + static_cast<std::int64_t>(disp);
+      upperZero = true;
+      at += 7;
+    } else if (code[at] == 0xC3) {  // ret
+      if (!value) return std::nullopt;
+      return ConstantResult{*value, upperZero};
+    } else {
+      return std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace layout

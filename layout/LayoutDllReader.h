@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// Reads a keyboard layout DLL's tables back the way Windows reads them, so tests can compare
+// what a DLL holds with the layout's definition: from a DLL loaded in this process, or from a
+// DLL file of any architecture (the 32-bit ones cannot be loaded by a 64-bit test).
+
+namespace layout {
+
+// Memory holding a layout's tables: a loaded DLL, or a DLL file addressed as if mapped at its
+// preferred base.
+class ImageMemory {
+ public:
+  virtual ~ImageMemory() = default;
+  // Copies size bytes at address; false when they lie outside the image.
+  virtual bool Read(std::uint64_t address, void* out, std::size_t size) const = 0;
+  // Whether the loader fixes up a pointer of this width stored at address when the image is
+  // mapped elsewhere than its preferred base.
+  virtual bool IsRelocated(std::uint64_t address, std::size_t width) const = 0;
+};
+
+// How the tables store pointers.
+enum class PointerLayout {
+  Narrow,     // 4 bytes: 32-bit Windows
+  Wide,       // 8 bytes: 64-bit Windows
+  WideSlots,  // a 32-bit pointer in an 8-byte slot, upper half zero: the WOW64 DLL
+};
+
+struct DecodedKey {
+  std::uint8_t vk = 0;
+  std::uint8_t attributes = 0;
+  std::vector<char16_t> chars;  // one per column of its table
+};
+
+struct DecodedLayout {
+  std::vector<std::pair<std::uint8_t, std::uint8_t>> modifierBits;  // virtual key, bit
+  std::vector<std::uint8_t> modifierColumns;    // column for each combination of bits
+  std::vector<std::vector<DecodedKey>> tables;  // in the order the system searches them
+  std::size_t deadKeyCount = 0;
+  bool hasDeadKeyNames = false;
+  std::map<std::uint16_t, std::u16string> keyNames;  // scan code (0xE000 | code if extended)
+  std::vector<std::uint16_t> scanCodeToVk;
+  std::map<std::uint16_t, std::uint16_t> prefixedScanCodeToVk;  // 0xE000 / 0xE100 | code
+  std::uint32_t localeFlags = 0;
+  std::uint8_t ligatureMax = 0;
+  std::uint8_t ligatureEntrySize = 0;
+  bool hasLigatures = false;
+  std::uint32_t keyboardType = 0;
+  std::uint32_t keyboardSubType = 0;
+  // Anything a loader would trip over: unreadable pointers, table sizes that disagree, slot
+  // upper halves not zero, pointers without a relocation.
+  std::vector<std::string> problems;
+
+  // What Windows types for a virtual key with a combination of modifier bits (Shift 1,
+  // Ctrl 2, Alt 4), or 0xF000 for nothing.
+  char16_t CharacterFor(std::uint8_t vk, unsigned modifierBits) const;
+};
+
+// Walks the KBDTABLES at address and everything it points to.
+DecodedLayout ReadKbdTables(const ImageMemory& memory, std::uint64_t address,
+                            PointerLayout pointers);
+
+// A PE file (DLL) read without loading it.
+class PeImage final : public ImageMemory {
+ public:
+  static constexpr std::uint16_t kMachineI386 = 0x014C;
+  static constexpr std::uint16_t kMachineAmd64 = 0x8664;
+
+  // Nothing when the bytes are not a PE image; error then says why.
+  static std::optional<PeImage> Parse(std::vector<std::uint8_t> file, std::string& error);
+
+  std::uint16_t Machine() const { return machine_; }
+  std::uint64_t ImageBase() const { return imageBase_; }
+  std::uint32_t EntryPoint() const { return entryPoint_; }
+  // DLLs named in the import directory.
+  std::vector<std::string> ImportedDlls() const;
+
+  struct Export {
+    std::uint32_t rva;
+    std::uint32_t ordinal;
+  };
+  std::optional<Export> FindExport(std::string_view name) const;
+
+  // The value a function of a fixed return-a-constant shape returns, as an address at the
+  // preferred base: "mov eax, imm32 [; xor edx, edx]; ret" (32-bit) or "lea rax, [rip+d];
+  // ret" (64-bit). upperHalfZero says whether EDX (the high half of a 64-bit result on
+  // 32-bit code) is cleared. Nothing for any other code.
+  struct ConstantResult {
+    std::uint64_t value;
+    bool upperHalfZero;
+  };
+  std::optional<ConstantResult> ConstantReturnedBy(std::uint32_t rva) const;
+
+  bool Read(std::uint64_t address, void* out, std::size_t size) const override;
+  bool IsRelocated(std::uint64_t address, std::size_t width) const override;
+
+ private:
+  struct Section {
+    std::uint32_t virtualAddress;
+    std::uint32_t virtualSize;
+    std::uint32_t rawOffset;
+    std::uint32_t rawSize;
+  };
+  bool ReadRva(std::uint32_t rva, void* out, std::size_t size) const;
+  std::uint32_t DirectoryRva(std::size_t index) const;
+
+  std::vector<std::uint8_t> file_;
+  std::uint16_t machine_ = 0;
+  std::uint64_t imageBase_ = 0;
+  std::uint32_t entryPoint_ = 0;
+  std::uint32_t headerSize_ = 0;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> directories_;  // rva, size
+  std::vector<Section> sections_;
+  std::map<std::uint32_t, int> relocations_;  // rva -> relocation type
+};
+
+}  // namespace layout
