@@ -60,9 +60,8 @@ std::optional<std::wstring> FirstFree(wchar_t prefix, unsigned first, std::wstri
 
 bool SameText(std::wstring_view a, std::wstring_view b) {
   return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-           return Lower(x) == Lower(y);
-         });
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](wchar_t x, wchar_t y) { return Lower(x) == Lower(y); });
 }
 
 std::vector<std::wstring> LayoutsUsingFile(const std::vector<RegisteredLayout>& layouts,
@@ -150,9 +149,8 @@ PreloadRemoval PreloadWithout(const NamedValues& preload, const std::vector<std:
   unsigned next = 1;
   std::vector<std::wstring> kept;
   for (const auto& [number, entry] : ordered) {
-    const bool dropped = std::any_of(ids.begin(), ids.end(), [&](const std::wstring& id) {
-      return SameText(entry.second, id);
-    });
+    const bool dropped = std::any_of(
+        ids.begin(), ids.end(), [&](const std::wstring& id) { return SameText(entry.second, id); });
     if (dropped) {
       continue;
     }

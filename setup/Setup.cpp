@@ -16,7 +16,9 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
   return (!folder.empty() && folder.back() == L'\\') ? folder + name : folder + L'\\' + name;
 }
 
-std::wstring LayoutKey(const std::wstring& klid) { return std::wstring(kLayoutsKey) + L'\\' + klid; }
+std::wstring LayoutKey(const std::wstring& klid) {
+  return std::wstring(kLayoutsKey) + L'\\' + klid;
+}
 
 std::wstring InstalledSetup(const SetupEnvironment& environment) {
   return Join(environment.installFolder, L"setup.exe");
@@ -96,8 +98,8 @@ SetupOutcome InstallLayout(const SetupEnvironment& environment, SetupSystem& sys
       layoutFiles.emplace_back(destination, ReadSource(system, source));
       totalBytes += layoutFiles.back().second.size();
     }
-    const LayoutSlot slot = ChooseLayoutSlot(RegisteredLayouts(system), kLayoutFile,
-                                             kLayoutLanguage);
+    const LayoutSlot slot =
+        ChooseLayoutSlot(RegisteredLayouts(system), kLayoutFile, kLayoutLanguage);
 
     // The uninstaller's own copy, so that Apps & features works after the distribution is gone.
     change.EnsureFolder(environment.installFolder);
@@ -186,8 +188,8 @@ SetupOutcome UninstallLayout(const SetupEnvironment& environment, SetupSystem& s
           userIds.push_back(name);
         }
       }
-      const auto preload = PreloadWithout(ReadNamedValues(system, RegRoot::User, kPreloadKey),
-                                          userIds);
+      const auto preload =
+          PreloadWithout(ReadNamedValues(system, RegRoot::User, kPreloadKey), userIds);
       for (const auto& [name, data] : preload.write) {
         change.SetValue(RegRoot::User, kPreloadKey, name, RegValue::String(data));
       }

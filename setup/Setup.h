@@ -11,7 +11,8 @@ inline constexpr const wchar_t* kLayoutFile = L"kbdurph.dll";
 inline constexpr const wchar_t* kLayoutLanguage = L"0420";  // Urdu
 inline constexpr const wchar_t* kLayoutText = L"Urdu Phonetic";
 inline constexpr const wchar_t* kLayoutDisplayName = L"@%SystemRoot%\\system32\\kbdurph.dll,-1000";
-inline constexpr const wchar_t* kLayoutsKey = L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts";
+inline constexpr const wchar_t* kLayoutsKey =
+    L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts";
 inline constexpr const wchar_t* kPreloadKey = L"Keyboard Layout\\Preload";
 inline constexpr const wchar_t* kSubstitutesKey = L"Keyboard Layout\\Substitutes";
 inline constexpr const wchar_t* kUninstallKey =

@@ -32,7 +32,7 @@ SetupArguments ParseSetupArguments(const std::vector<std::wstring>& arguments) {
       result.unknown = argument.empty() ? L"\"\"" : argument;
     }
   }
-  result.action = usage ? SetupAction::Usage
-                        : (uninstall ? SetupAction::Uninstall : SetupAction::Install);
+  result.action =
+      usage ? SetupAction::Usage : (uninstall ? SetupAction::Uninstall : SetupAction::Install);
   return result;
 }

@@ -19,8 +19,7 @@ std::wstring Cause(const SetupOutcome& outcome) {
       return L"Setup could not find " + what +
              L". Unpack the whole download again and run setup from it.";
     case 5:  // ERROR_ACCESS_DENIED
-      return L"Windows did not allow setup to change " + what +
-             L". Run setup as an administrator.";
+      return L"Windows did not allow setup to change " + what + L". Run setup as an administrator.";
     case 32:  // ERROR_SHARING_VIOLATION
     case 33:  // ERROR_LOCK_VIOLATION
       return L"Another program is using " + what +

@@ -40,7 +40,9 @@ class ScopedRealSystemFolder {
   bool active_ = false;
 };
 
-HKEY RootKey(RegRoot root) { return root == RegRoot::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+HKEY RootKey(RegRoot root) {
+  return root == RegRoot::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
 
 std::wstring KeyName(RegRoot root, const std::wstring& key) {
   return std::wstring(L"the registry key ") +
@@ -104,8 +106,8 @@ Win32SetupSystem::Win32SetupSystem() {
 std::optional<Bytes> Win32SetupSystem::ReadFile(const std::wstring& path) {
   ScopedRealSystemFolder realSystemFolder;
   UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
@@ -301,8 +303,8 @@ void Win32SetupSystem::DeleteValue(RegRoot root, const std::wstring& key,
 
 void Win32SetupSystem::CreateKey(RegRoot root, const std::wstring& key) {
   HKEY raw = nullptr;
-  Check(RegCreateKeyExW(RootKey(root), key.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | kView,
-                        nullptr, &raw, nullptr),
+  Check(RegCreateKeyExW(RootKey(root), key.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | kView, nullptr,
+                        &raw, nullptr),
         root, key);
   UniqueRegKey handle(raw);
 }
@@ -313,9 +315,8 @@ void Win32SetupSystem::DeleteKey(RegRoot root, const std::wstring& key) {
   using DeleteKeyEx = LSTATUS(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
   const auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW")));
-  const LSTATUS status = deleteKeyEx != nullptr
-                             ? deleteKeyEx(RootKey(root), key.c_str(), kView, 0)
-                             : RegDeleteKeyW(RootKey(root), key.c_str());
+  const LSTATUS status = deleteKeyEx != nullptr ? deleteKeyEx(RootKey(root), key.c_str(), kView, 0)
+                                                : RegDeleteKeyW(RootKey(root), key.c_str());
   if (status != ERROR_FILE_NOT_FOUND) {
     Check(status, root, key);
   }
@@ -349,7 +350,8 @@ void Win32SetupSystem::UnloadLayout(const std::wstring& layoutId) noexcept {
   // A custom layout's handle: 0xF000 | Layout Id in the high word, the language in the low.
   const auto wanted = static_cast<ULONG_PTR>(((0xF000 | id) << 16) | 0x0420);
   for (int i = 0; i < got; ++i) {
-    if ((reinterpret_cast<ULONG_PTR>(layouts[static_cast<std::size_t>(i)]) & 0xFFFFFFFF) == wanted) {
+    if ((reinterpret_cast<ULONG_PTR>(layouts[static_cast<std::size_t>(i)]) & 0xFFFFFFFF) ==
+        wanted) {
       UnloadKeyboardLayout(layouts[static_cast<std::size_t>(i)]);
     }
   }

@@ -120,6 +120,5 @@ void Transaction::RemoveKey(RegRoot root, const std::wstring& key) {
   for (const auto& name : system_.ValueNames(root, key)) {
     ClearValue(root, key, name);
   }
-  Run([&] { system_.DeleteKey(root, key); },
-      [this, root, key] { system_.CreateKey(root, key); });
+  Run([&] { system_.DeleteKey(root, key); }, [this, root, key] { system_.CreateKey(root, key); });
 }

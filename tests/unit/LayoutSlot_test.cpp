@@ -71,8 +71,11 @@ TEST(Preload, RemovalOfTheLastEntryOnlyDeletesIt) {
 }
 
 TEST(Preload, RemovalInTheMiddleRenumbersTheRestInNumericOrder) {
-  const NamedValues preload = {{L"10", L"0000040c"}, {L"2", L"a0000420"}, {L"1", L"00000409"},
-                               {L"3", L"D0010420"}, {L"4", L"00000407"}};
+  const NamedValues preload = {{L"10", L"0000040c"},
+                               {L"2", L"a0000420"},
+                               {L"1", L"00000409"},
+                               {L"3", L"D0010420"},
+                               {L"4", L"00000407"}};
   const auto removal = PreloadWithout(preload, {L"a0000420", L"d0010420"});
   const NamedValues expected = {{L"2", L"00000407"}, {L"3", L"0000040c"}};
   EXPECT_EQ(removal.write, expected);

@@ -12,8 +12,10 @@ TEST(SetupArguments, NoneMeansInstallWithItsMessage) {
 }
 
 TEST(SetupArguments, SwitchesCombineInAnyOrderCaseAndPrefix) {
-  for (const auto& words : std::vector<std::vector<std::wstring>>{
-           {L"/uninstall", L"/quiet"}, {L"-QUIET", L"/Uninstall"}, {L"/quiet", L"-uninstall", L"/quiet"}}) {
+  for (const auto& words :
+       std::vector<std::vector<std::wstring>>{{L"/uninstall", L"/quiet"},
+                                              {L"-QUIET", L"/Uninstall"},
+                                              {L"/quiet", L"-uninstall", L"/quiet"}}) {
     const auto parsed = ParseSetupArguments(words);
     EXPECT_EQ(parsed.action, SetupAction::Uninstall);
     EXPECT_TRUE(parsed.quiet);

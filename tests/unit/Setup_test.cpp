@@ -142,7 +142,7 @@ FakeMachine FreshMachine() {
   m.keys[L"HKLM\\" + kKl + L"00000409"] = {{L"Layout File", RegValue::String(L"KBDUS.DLL")}};
   m.keys[L"HKLM\\" + kKl + L"00000420"] = {{L"Layout File", RegValue::String(L"KBDURDU.DLL")}};
   m.keys[L"HKLM\\" + kKl + L"a0000420"] = {{L"Layout File", RegValue::String(L"kbdx.dll")},
-                                          {L"Layout Id", RegValue::String(L"00c4")}};
+                                           {L"Layout Id", RegValue::String(L"00c4")}};
   m.keys[L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"];
   m.keys[L"HKCU\\Keyboard Layout\\Preload"] = {{L"1", RegValue::String(L"00000409")}};
   m.keys[L"HKCU\\Keyboard Layout\\Substitutes"];
@@ -272,8 +272,8 @@ TEST(SetupUninstall, FromTheInstalledCopyLeavesItAndItsFolderToTheRestart) {
   EXPECT_EQ(outcome.result, SetupResult::Uninstalled);
   EXPECT_TRUE(outcome.restartNeeded);
   EXPECT_EQ(SetupExitCode(outcome), kExitRestartNeeded);
-  EXPECT_EQ(m.pendingDeletes,
-            (std::vector<std::wstring>{copy, L"C:\\Program Files\\Tamlorix Urdu Phonetic Keyboard"}));
+  EXPECT_EQ(m.pendingDeletes, (std::vector<std::wstring>{
+                                  copy, L"C:\\Program Files\\Tamlorix Urdu Phonetic Keyboard"}));
   EXPECT_FALSE(m.keys.count(L"HKLM\\" + std::wstring(kUninstallKey)));
   EXPECT_FALSE(m.files.count(L"C:\\Windows\\System32\\kbdurph.dll"));
 }

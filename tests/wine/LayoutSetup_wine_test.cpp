@@ -122,7 +122,8 @@ void DumpFolder(const std::wstring& folder, bool recursive, Snapshot& out) {
 Snapshot MachineState() {
   Snapshot s;
   DumpKey(HKEY_LOCAL_MACHINE, L"HKLM", kLayouts, s);
-  DumpKey(HKEY_LOCAL_MACHINE, L"HKLM", L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", s);
+  DumpKey(HKEY_LOCAL_MACHINE, L"HKLM", L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+          s);
   DumpKey(HKEY_LOCAL_MACHINE, L"HKLM", kSessionManager, s);
   DumpKey(HKEY_CURRENT_USER, L"HKCU", L"Keyboard Layout", s);
   DumpFolder(System32(), false, s);
@@ -149,10 +150,11 @@ std::wstring Diff(const Snapshot& before, const Snapshot& after) {
   }
   return text;
 }
-#define EXPECT_SAME_STATE(before, after)                                            \
-  do {                                                                             \
-    const std::wstring diff = Diff(before, after);                                 \
-    EXPECT_TRUE(diff.empty()) << "machine state differs:\n" << std::string(diff.begin(), diff.end()); \
+#define EXPECT_SAME_STATE(before, after)                                \
+  do {                                                                  \
+    const std::wstring diff = Diff(before, after);                      \
+    EXPECT_TRUE(diff.empty()) << "machine state differs:\n"             \
+                              << std::string(diff.begin(), diff.end()); \
   } while (false)
 
 std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const wchar_t* name) {
@@ -167,36 +169,38 @@ std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const
 std::optional<DWORD> ReadNumber(HKEY root, const std::wstring& key, const wchar_t* name) {
   DWORD value = 0;
   DWORD size = sizeof value;
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_DWORD, nullptr,
-                   &value, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
   return value;
 }
 
+struct WindowSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowOf(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search.processId && IsWindowVisible(window)) {
+    search.found.push_back(window);
+  }
+  return TRUE;
+}
+
 std::vector<HWND> WindowsOf(DWORD processId) {
-  struct Search {
-    DWORD id;
-    std::vector<HWND> found;
-  } search{processId, {}};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s.id && IsWindowVisible(window)) {
-          s.found.push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{processId, {}};
+  EnumWindows(CollectWindowOf, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
 struct SetupRun {
   DWORD exitCode = 0;
   std::set<HWND> windows;  // every visible top-level window it showed
-  std::wstring message;  // the one message box's text, when it showed one
+  std::wstring message;    // the one message box's text, when it showed one
 };
 
 // Runs a command line to its end. A message box is read and answered with its OK button, as a
@@ -309,7 +313,8 @@ TEST_F(LayoutSetup, InstallPutsBothVariantsAndEveryRegistryValueInPlace) {
   const auto size = ReadNumber(HKEY_LOCAL_MACHINE, kUninstall, L"EstimatedSize");
   ASSERT_TRUE(size);
   EXPECT_EQ(*size, (ReadBytes(SetupExe()).size() + Variant(L"x64").size() +
-                    Variant(L"wow64").size() + 1023) / 1024);
+                    Variant(L"wow64").size() + 1023) /
+                       1024);
   EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, kUninstall, L"NoModify"), 1u);
   EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, kUninstall, L"NoRepair"), 1u);
 }
@@ -373,7 +378,8 @@ TEST_F(LayoutSetup, AppsAndFeaturesUninstallWorksWithoutTheDistribution) {
   RemoveDirectoryW(InstallFolder().c_str());
   {
     HKEY raw = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager.c_str(), 0, KEY_ALL_ACCESS, &raw), 0);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager.c_str(), 0, KEY_ALL_ACCESS, &raw),
+              0);
     UniqueRegKey key(raw);
     RegDeleteValueW(key.Get(), L"PendingFileRenameOperations");
   }
@@ -400,8 +406,8 @@ TEST_F(LayoutSetup, AFileInUsePartWayRollsEverythingBack) {
   WriteBytes(held, "someone else's");
   const Snapshot before = MachineState();
   {
-    UniqueFileHandle lock(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                      nullptr));
+    UniqueFileHandle lock(
+        CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
     const SetupRun run = RunCommandLine(Quoted(SetupExe()));
     EXPECT_EQ(run.exitCode, 1603u);
