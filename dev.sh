@@ -4,6 +4,7 @@
 #   ./dev.sh test    install what is missing, build, run every test
 #   ./dev.sh build   install what is missing, build
 #   ./dev.sh bench   install what is missing, build, run the benchmark
+#   ./dev.sh package install what is missing, build, make the release zip
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,7 +13,9 @@ packages=(
   cmake ninja-build g++ googletest python3
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine wine64 wine32:i386 fonts-wine xvfb x11-utils imagemagick
-  librsvg2-bin fonts-noto-core
+  librsvg2-bin
+  # The distribution: the Urdu fonts it ships, the runtime licence it carries.
+  fonts-noto-core mingw-w64-common
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -32,7 +35,9 @@ install_missing() {
 }
 
 build() {
-  for preset in native windows-x86 windows-x64; do
+  # The 32-bit distribution takes the x64 layout DLL from the 64-bit tree and the chart from the
+  # native one, so those come first.
+  for preset in native windows-x64 windows-x86; do
     echo "== Building $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
@@ -94,5 +99,9 @@ case "${1:-}" in
   test) install_missing; build; run_tests ;;
   build) install_missing; build ;;
   bench) install_missing; build; bench/run.sh ;;
-  *) sed -n '2,6p' "$0"; exit 2 ;;
+  package)
+    install_missing; build
+    cmake --build --preset windows-x86 --target package
+    echo "== Release zip: $(ls "$PWD"/build/windows-x86/package/*.zip)" ;;
+  *) sed -n '2,7p' "$0"; exit 2 ;;
 esac

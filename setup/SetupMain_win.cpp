@@ -1,0 +1,94 @@
+#include <windows.h>
+// After windows.h, which they need.
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/DllSearch_win.h"
+#include "platform/SystemError_win.h"
+#include "setup/Setup.h"
+#include "setup/SetupMessages.h"
+#include "setup/SetupSystem_win.h"
+
+// The keyboard layout's own setup program, "lyurdu\setup.exe". The install buttons start it
+// without arguments; Apps & features starts our copy under Program Files with /uninstall.
+
+namespace {
+
+std::vector<std::wstring> Arguments() {
+  int count = 0;
+  wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::wstring> arguments;
+  for (int i = 1; words != nullptr && i < count; ++i) {
+    arguments.emplace_back(words[i]);
+  }
+  LocalFree(words);
+  return arguments;
+}
+
+std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+std::wstring ModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) {
+      ThrowLastError(L"this program's own path");
+    }
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+SetupEnvironment FindEnvironment(const Win32SetupSystem& system) {
+  SetupEnvironment environment;
+  environment.windows64 = IsWindows64();
+  wchar_t windows[MAX_PATH];
+  const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    ThrowLastError(L"the Windows folder");
+  }
+  environment.systemFolder = std::wstring(windows) + L"\\System32";
+  environment.wow64Folder = std::wstring(windows) + L"\\SysWOW64";
+  environment.setupPath = ModulePath();
+  environment.sourceFolder = Folder(environment.setupPath);
+  wchar_t programFiles[MAX_PATH];
+  const HRESULT result =
+      SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
+  if (FAILED(result)) {
+    ThrowSystemError(static_cast<DWORD>(result), L"the Program Files folder");
+  }
+  environment.installFolder = std::wstring(programFiles) + L'\\' + kInstallFolderName;
+  environment.inputDll = system.HasInputService();
+  return environment;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  RestrictDllSearchToSystemFolder();
+  const SetupArguments arguments = ParseSetupArguments(Arguments());
+  SetupOutcome outcome;
+  try {
+    Win32SetupSystem system;
+    outcome = RunSetup(arguments, FindEnvironment(system), system);
+  } catch (const SystemError& error) {
+    // Failed before the first change: finding the folders it works in.
+    outcome.result = SetupResult::Failed;
+    outcome.action = arguments.action;
+    outcome.errorNumber = error.Number();
+    outcome.errorText = error.Description();
+    outcome.errorContext = error.Context();
+  }
+  if (!arguments.quiet) {
+    MessageBoxW(nullptr, SetupMessage(outcome).c_str(), kSetupTitle,
+                MB_OK | MB_SETFOREGROUND |
+                    (SetupMessageIsWarning(outcome) ? MB_ICONWARNING : MB_ICONINFORMATION));
+  }
+  return SetupExitCode(outcome);
+}
