@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds, and runs the program or every test.
 #   ./dev.sh run     install what is missing, build, start the program
-#   ./dev.sh test    install what is missing, build, run every test
+#   ./dev.sh test    install what is missing, build, run every test and the static analysis
 #   ./dev.sh build   install what is missing, build
 #   ./dev.sh bench   install what is missing, build, run the benchmark
 set -euo pipefail
@@ -12,6 +12,8 @@ packages=(
   cmake ninja-build g++ googletest python3
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine wine64 wine32:i386 fonts-wine xvfb x11-utils imagemagick
+  # Static analysis (tools/static-analysis.sh)
+  cppcheck clang-tidy
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -90,7 +92,13 @@ run_program() {
 
 case "${1:-}" in
   run) install_missing; build; run_program ;;
-  test) install_missing; build; run_tests ;;
+  test)
+    install_missing; build
+    status=0
+    run_tests || status=1
+    echo "== Static analysis"
+    tools/static-analysis.sh || status=1
+    exit $status ;;
   build) install_missing; build ;;
   bench) install_missing; build; bench/run.sh ;;
   *) sed -n '2,6p' "$0"; exit 2 ;;

@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -26,11 +27,7 @@ struct Measurement {
 };
 
 std::wstring WindowsPath(std::wstring path) {
-  for (wchar_t& c : path) {
-    if (c == L'/') {
-      c = L'\\';
-    }
-  }
+  std::replace(path.begin(), path.end(), L'/', L'\\');
   if (!path.empty() && path.front() == L'\\') {
     path.insert(0, L"Z:");  // Wine maps the Unix root to drive Z:
   }
@@ -42,22 +39,30 @@ struct WindowSearch {
   HWND found;
 };
 
+BOOL CALLBACK CheckTopLevelWindow(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search.processId && IsWindowVisible(window) &&
+      GetWindow(window, GW_OWNER) == nullptr) {
+    search.found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND VisibleTopLevelWindowOf(DWORD processId) {
   WindowSearch search{processId, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto& s = *reinterpret_cast<WindowSearch*>(context);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s.processId && IsWindowVisible(window) &&
-            GetWindow(window, GW_OWNER) == nullptr) {
-          s.found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  EnumWindows(&CheckTopLevelWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+BOOL CALLBACK CheckChildPainted(HWND child, LPARAM context) {
+  if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
+    *reinterpret_cast<bool*>(context) = false;
+    return FALSE;
+  }
+  return TRUE;
 }
 
 // True when neither the window nor any of its children has a region waiting to be painted.
@@ -66,16 +71,7 @@ bool FullyPainted(HWND window) {
     return false;
   }
   bool painted = true;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM context) -> BOOL {
-        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
-          *reinterpret_cast<bool*>(context) = false;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&painted));
+  EnumChildWindows(window, &CheckChildPainted, reinterpret_cast<LPARAM>(&painted));
   return painted;
 }
 
