@@ -8,6 +8,7 @@
 //
 //   bench_probe.exe ROUNDS PROGRAM.exe [PROGRAM.exe ...]
 #include <windows.h>
+// After windows.h, which it needs.
 #include <psapi.h>
 
 #include <algorithm>

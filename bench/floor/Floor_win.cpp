@@ -26,9 +26,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   if (RegisterClassExW(&windowClass) == 0) {
     return 1;
   }
-  const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Floor", WS_OVERLAPPEDWINDOW,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, 420, 330, nullptr, nullptr,
-                                      instance, nullptr);
+  const HWND window =
+      CreateWindowExW(0, windowClass.lpszClassName, L"Floor", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                      CW_USEDEFAULT, 420, 330, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) {
     return 1;
   }
