@@ -1,7 +1,8 @@
 // DLL planting: the program, copied into a folder where DLLs named like system DLLs were left
 // (as in a Downloads folder), must load none of them. Wine is told to prefer such native DLLs
-// over its built-in ones (WINEDLLOVERRIDES NAMES=n,b, from tests/wine/CMakeLists.txt), so that any search reaching the program's
-// folder finds the planted copy; each copy leaves a marker file when loaded.
+// over its built-in ones (WINEDLLOVERRIDES NAMES=n,b, from tests/wine/CMakeLists.txt), so that any
+// search reaching the program's folder finds the planted copy; each copy leaves a marker file when
+// loaded.
 //
 // Not planted: DLLs that Wine, unlike Windows, resolves from the program's folder whatever the
 // program does, so a test of them would measure Wine and not the program:

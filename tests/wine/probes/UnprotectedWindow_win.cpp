@@ -34,10 +34,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
   if (RegisterClassExW(&windowClass) == 0) {
     return 1;
   }
-  const HWND window = CreateWindowExW(
-      0, windowClass.lpszClassName, isProtected ? L"Protected probe" : L"Unprotected probe",
-      WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 300, 200, nullptr, nullptr, instance,
-      nullptr);
+  const HWND window =
+      CreateWindowExW(0, windowClass.lpszClassName,
+                      isProtected ? L"Protected probe" : L"Unprotected probe", WS_OVERLAPPEDWINDOW,
+                      CW_USEDEFAULT, CW_USEDEFAULT, 300, 200, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) {
     return 1;
   }
