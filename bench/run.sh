@@ -30,6 +30,7 @@ if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
 else
   probe_build=$x64; timed_note="64-bit build of the same sources (this machine cannot execute 32-bit code)"
 fi
+load_before=$(cut -d' ' -f1 /proc/loadavg)
 echo "== Start-up and memory: $rounds rounds, the floors and the program in turns, under Wine" >&2
 "$probe_build/wine-run.sh" --init
 runs=$("$probe_build/wine-run.sh" "$probe_build/bench/bench_probe.exe" "$rounds" \
@@ -45,7 +46,7 @@ compgen -G "install/CopyFonts*" >/dev/null && font_row="copier present: benchmar
 setup_row="n/a until the layout setup lands"
 [ -d setup ] && setup_row="setup present: benchmark not wired yet"
 
-machine="$(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1), $(wine64 --version 2>/dev/null || /usr/lib/wine/wine64 --version), Xvfb 1280x1024 at 96 DPI"
+machine="$(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1), $(wine64 --version 2>/dev/null || /usr/lib/wine/wine64 --version), Xvfb 1280x1024 at 96 DPI, load average $load_before before and $(cut -d' ' -f1 /proc/loadavg) after the timed runs (start-up times are only comparable on an idle machine)"
 
 RUNS="$runs" SIZE="$size" IMPORTS="$imports" FONT_ROW="$font_row" SETUP_ROW="$setup_row" \
 MACHINE="$machine" ROUNDS="$rounds" TIMED_NOTE="$timed_note" python3 - "$out_dir/results.md" <<'PY'
