@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds, and runs the program or every test.
 #   ./dev.sh run     install what is missing, build, start the program
-#   ./dev.sh test    install what is missing, build, run every test
+#   ./dev.sh test    install what is missing, build, run every test and the static analysis
 #   ./dev.sh build   install what is missing, build
 #   ./dev.sh bench   install what is missing, build, run the benchmark
 #   ./dev.sh package install what is missing, build, make the release zip
@@ -16,6 +16,8 @@ packages=(
   librsvg2-bin
   # The distribution: the Urdu fonts it ships, the runtime licence it carries.
   fonts-noto-core mingw-w64-common
+  # Static analysis (tools/static-analysis.sh)
+  cppcheck clang-tidy
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -96,7 +98,13 @@ run_program() {
 
 case "${1:-}" in
   run) install_missing; build; run_program ;;
-  test) install_missing; build; run_tests ;;
+  test)
+    install_missing; build
+    status=0
+    run_tests || status=1
+    echo "== Static analysis"
+    tools/static-analysis.sh || status=1
+    exit $status ;;
   build) install_missing; build ;;
   bench) install_missing; build; bench/run.sh ;;
   package)

@@ -14,4 +14,12 @@ TEST(ErrorReport, ShowsNumberDescriptionAndWhatFailed) {
   EXPECT_NE(bare.find(L"Error 5: Access is denied."), std::wstring::npos);
 }
 
+TEST(ErrorReport, WritesEveryNumberInDecimal) {
+  EXPECT_EQ(ErrorReportText(0, L"x", L"").find(L"Error 0: x"), 0u);
+  EXPECT_EQ(ErrorReportText(10, L"x", L"").find(L"Error 10: x"), 0u);
+  // An HRESULT such as E_ACCESSDENIED, and the largest number there is.
+  EXPECT_EQ(ErrorReportText(0x80070005u, L"x", L"").find(L"Error 2147942405: x"), 0u);
+  EXPECT_EQ(ErrorReportText(4294967295u, L"x", L"").find(L"Error 4294967295: x"), 0u);
+}
+
 }  // namespace

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# The benchmark: measures the program against the floor any Win32 program pays, under Wine on one
+# display, several rounds side by side, and prints one table (also written to
+# build/bench/results.md with the machine it ran on). Run through `./dev.sh bench`, which builds
+# first. Never part of the tests: figures here are not asserted on.
+#   BENCH_ROUNDS=7 bench/run.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+rounds="${BENCH_ROUNDS:-7}"
+x86=build/windows-x86
+x64=build/windows-x64
+exe_name="Tamlorix Install Urdu Phonetic.exe"
+shipped="$x86/dist/$exe_name"
+timed="$x64/dist/$exe_name"
+floor="$x64/bench/bench_floor.exe"
+floor_controls="$x64/bench/bench_floor_controls.exe"
+out_dir=build/bench
+mkdir -p "$out_dir"
+
+for f in "$shipped" "$timed" "$floor" "$floor_controls" "$x64/bench/bench_probe.exe"; do
+  [ -f "$f" ] || { echo "bench: $f is missing; build first (./dev.sh bench)" >&2; exit 1; }
+done
+
+# Start-up and memory: the x64 build of the same sources, because the shipped 32-bit program
+# cannot run where 32-bit code cannot execute; on a machine that can, the 32-bit one is timed.
+if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  timed="$shipped"; floor="$x86/bench/bench_floor.exe"
+  floor_controls="$x86/bench/bench_floor_controls.exe"; probe_build=$x86; timed_note="32-bit (shipped) build"
+else
+  probe_build=$x64; timed_note="64-bit build of the same sources (this machine cannot execute 32-bit code)"
+fi
+load_before=$(cut -d' ' -f1 /proc/loadavg)
+echo "== Start-up and memory: $rounds rounds, the floors and the program in turns, under Wine" >&2
+"$probe_build/wine-run.sh" --init
+runs=$("$probe_build/wine-run.sh" "$probe_build/bench/bench_probe.exe" "$rounds" \
+  "$PWD/$floor" "$PWD/$timed" "$PWD/$floor_controls" | tr -d '\r')
+
+# Size and imports of the shipped program.
+size=$(stat -c %s "$shipped")
+imports=$(i686-w64-mingw32-objdump -p "$shipped" | sed -n 's/^\s*DLL Name: //p' | tr -d '\r')
+
+# Installation pieces measured once they exist in the tree.
+font_row="n/a until the font copier lands"
+compgen -G "install/CopyFonts*" >/dev/null && font_row="copier present: benchmark not wired yet"
+setup_row="n/a until the layout setup lands"
+[ -d setup ] && setup_row="setup present: benchmark not wired yet"
+
+machine="$(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1), $(wine64 --version 2>/dev/null || /usr/lib/wine/wine64 --version), Xvfb 1280x1024 at 96 DPI, load average $load_before before and $(cut -d' ' -f1 /proc/loadavg) after the timed runs (start-up times are only comparable on an idle machine)"
+
+RUNS="$runs" SIZE="$size" IMPORTS="$imports" FONT_ROW="$font_row" SETUP_ROW="$setup_row" \
+MACHINE="$machine" ROUNDS="$rounds" TIMED_NOTE="$timed_note" python3 - "$out_dir/results.md" <<'PY'
+import os, statistics, sys, datetime
+
+runs = [line.split() for line in os.environ["RUNS"].splitlines() if line.strip()]
+def median(index, column):
+    return statistics.median(float(r[column]) for r in runs if r[0] == str(index))
+
+# Windows' own DLLs (every one ships with Windows XP and later); anything else, and above all
+# the MinGW runtime (libgcc_s*, libstdc++*, libwinpthread*), is a dependency the user lacks.
+system_dlls = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
+               "ole32.dll", "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "shlwapi.dll",
+               "version.dll", "msvcrt.dll", "uxtheme.dll", "winmm.dll", "msimg32.dll",
+               "imm32.dll", "userenv.dll", "psapi.dll"}
+imports = os.environ["IMPORTS"].split()
+foreign = [d for d in imports if d.lower() not in system_dlls]
+
+rows = []
+# Runs: 0 the floor, 1 the program, 2 the floor with six buttons and the program's manifest.
+def ratio_row(name, unit, column, scale):
+    program = median(1, column) / scale
+    floor, controls = median(0, column) / scale, median(2, column) / scale
+    ratio = program / floor
+    rows.append((name, f"{program:,.0f} {unit}", f"{floor:,.0f} {unit}", f"{ratio:.2f}",
+                 "≤ 1.10", "yes" if ratio <= 1.10 else "no"))
+    rows.append(("… against the floor with six buttons and common controls 6",
+                 f"{program:,.0f} {unit}", f"{controls:,.0f} {unit}", f"{program / controls:.2f}",
+                 "(diagnostic)", "—"))
+ratio_row("Start-up to the painted main window (median)", "ms", 1, 1)
+ratio_row("Peak working set (median)", "KiB", 2, 1024)
+ratio_row("Private bytes (median)", "KiB", 3, 1024)
+size = int(os.environ["SIZE"])
+rows.append(("Program file size (32-bit, shipped)", f"{size:,} B", "—",
+             f"{size / 262144:.2f} of the limit", "< 256 KiB (262,144 B)",
+             "yes" if size < 262144 else "no"))
+rows.append(("Imports", ", ".join(imports), "—", "—", "Windows DLLs only",
+             "yes" if not foreign else "no: " + ", ".join(foreign)))
+rows.append(("Font copy (`CopyFonts` vs plain copies)", os.environ["FONT_ROW"], "—", "—", "≤ 1.05", "—"))
+rows.append(("Layout setup install / uninstall", os.environ["SETUP_ROW"], "—", "—", "—", "—"))
+
+head = ("Figure", "Program", "Floor", "Ratio", "Goal", "Met?")
+table = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
+table += ["| " + " | ".join(r) + " |" for r in rows]
+note = (f"Start-up and memory: {os.environ['ROUNDS']} rounds after one warm-up each, floor and "
+        f"program in turns, measured from outside by bench_probe; timed: the "
+        f"{os.environ['TIMED_NOTE']}. Floor: bench/floor, one empty window built with the same "
+        f"settings; the second floor adds six plain buttons and the program's manifest. Machine: {os.environ['MACHINE']}. "
+        f"Date: {datetime.date.today().isoformat()}.")
+text = "\n".join(table) + "\n\n" + note + "\n"
+print(text)
+with open(sys.argv[1], "w", encoding="utf-8") as f:
+    f.write(text)
+PY
+echo "== Written to $out_dir/results.md" >&2

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Static analysis of the program's own code (the portable core, the Win32 layer, the benchmark):
+# cppcheck over every file, clang-tidy over every file through the build's compile commands:
+# the portable core as the native build compiles it, the Win32 layer as the shipped 32-bit build
+# compiles it, with clang told the MinGW target and its C++ headers. Fails on any finding not
+# listed, with its reason, in tools/static-analysis-suppressions.txt.
+# Needs the native and windows-x86 build trees configured (./dev.sh build does it).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+suppressions=tools/static-analysis-suppressions.txt
+dirs=()
+for d in app windows platform install web setup bench; do [ -d "$d" ] && dirs+=("$d"); done
+
+# Every suppression must say why.
+bad=$(grep -v -E '^\s*(#|$)' "$suppressions" | grep -v -E '^(cppcheck|clang-tidy) \S+ \S+ +# .{10,}' || true)
+if [ -n "$bad" ]; then
+  echo "static analysis: suppressions without a reason (TOOL CHECK FILE  # reason):" >&2
+  echo "$bad" >&2
+  exit 1
+fi
+
+findings=$(mktemp)
+trap 'rm -f "$findings"' EXIT
+
+echo "== cppcheck $(cppcheck --version | sed 's/Cppcheck //')"
+# Windows' headers are not read (cppcheck knows the API through --library=windows); the
+# project's own headers are.
+cppcheck --quiet --std=c++20 --language=c++ --library=windows -D_WIN32 -DUNICODE -D_UNICODE \
+  -DWIN32_LEAN_AND_MEAN -I. --enable=warning,style,performance,portability \
+  --error-exitcode=0 --template='{file}:{line}: cppcheck {id}: {message}' "${dirs[@]}" \
+  2>>"$findings"
+
+echo "== clang-tidy $(clang-tidy --version | sed -n 's/.*LLVM version //p')"
+tidy_files() {  # the program's own sources listed in a compile database
+  python3 - "$1" "$root" <<'PY'
+import json, os, sys
+db, root = sys.argv[1], sys.argv[2]
+own = ("app/", "windows/", "platform/", "install/", "web/", "setup/", "bench/")
+for entry in json.load(open(db)):
+    path = os.path.relpath(os.path.join(entry["directory"], entry["file"]), root)
+    if path.startswith(own):
+        print(path)
+PY
+}
+header_filter="^$root/(app|windows|platform|install|web|setup|bench)/"
+run_tidy() {  # BUILD_DIR EXTRA_ARGS...
+  local build=$1; shift
+  [ -f "$build/compile_commands.json" ] || { echo "static analysis: configure $build first" >&2; exit 1; }
+  local extra=()
+  for a in "$@"; do extra+=("--extra-arg=$a"); done
+  tidy_files "$build/compile_commands.json" | sort -u |
+    xargs -r -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet --header-filter="$header_filter" \
+      "${extra[@]}" 2>/dev/null |
+    sed -n -E "s#^$root/([^:]+):([0-9]+):[0-9]+: (warning|error): (.*) \[([^]]+)\]\$#\1:\2: clang-tidy \5: \4#p" \
+      >>"$findings" || true
+}
+run_tidy build/native
+gxx_include=/usr/lib/gcc/i686-w64-mingw32/12-posix/include/c++
+run_tidy build/windows-x86 --target=i686-w64-mingw32 "-isystem$gxx_include" \
+  "-isystem$gxx_include/i686-w64-mingw32" "-isystem$gxx_include/backward"
+
+# Keep what no suppression explains.
+left=$(sort -u "$findings" | python3 -c '
+import re, sys
+rules = []
+for line in open(sys.argv[1], encoding="utf-8"):
+    line = line.split("#", 1)[0].split()
+    if line:
+        rules.append(tuple(line[:3]))
+for finding in sys.stdin:
+    m = re.match(r"([^:]+):\d+: (\S+) (\S+):", finding)
+    if not m or (m.group(2), m.group(3), m.group(1)) not in rules:
+        sys.stdout.write(finding)
+' "$suppressions")
+total=$(sort -u "$findings" | grep -c . || true)
+if [ -n "$left" ]; then
+  printf '%s\n' "$left"
+  echo "static analysis: $(echo "$left" | grep -c .) finding(s) not explained in $suppressions" >&2
+  exit 1
+fi
+echo "== static analysis: no unexplained finding ($total explained in $suppressions)"
