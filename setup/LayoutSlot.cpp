@@ -77,10 +77,11 @@ std::vector<std::wstring> LayoutsUsingFile(const std::vector<RegisteredLayout>& 
 
 LayoutSlot ChooseLayoutSlot(const std::vector<RegisteredLayout>& layouts,
                             std::wstring_view layoutFile, std::wstring_view language) {
-  for (const auto& layout : layouts) {
-    if (SameText(layout.layoutFile, layoutFile)) {
-      return {layout.klid, layout.layoutId, true};
-    }
+  const auto ours = std::find_if(layouts.begin(), layouts.end(), [&](const RegisteredLayout& l) {
+    return SameText(l.layoutFile, layoutFile);
+  });
+  if (ours != layouts.end()) {
+    return {ours->klid, ours->layoutId, true};
   }
   std::vector<std::wstring> klids;
   unsigned highest = kFirstCustomLayoutId - 1;
@@ -149,8 +150,9 @@ PreloadRemoval PreloadWithout(const NamedValues& preload, const std::vector<std:
   unsigned next = 1;
   std::vector<std::wstring> kept;
   for (const auto& [number, entry] : ordered) {
-    const bool dropped = std::any_of(
-        ids.begin(), ids.end(), [&](const std::wstring& id) { return SameText(entry.second, id); });
+    const std::wstring& value = entry.second;
+    const bool dropped = std::any_of(ids.begin(), ids.end(),
+                                     [&value](const std::wstring& id) { return SameText(value, id); });
     if (dropped) {
       continue;
     }

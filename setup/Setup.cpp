@@ -184,9 +184,8 @@ SetupOutcome UninstallLayout(const SetupEnvironment& environment, SetupSystem& s
     } else {
       const auto substitutes = ReadNamedValues(system, RegRoot::User, kSubstitutesKey);
       for (const auto& klid : klids) {
-        for (const auto& name : SubstitutesFor(substitutes, klid)) {
-          userIds.push_back(name);
-        }
+        const auto names = SubstitutesFor(substitutes, klid);
+        userIds.insert(userIds.end(), names.begin(), names.end());
       }
       const auto preload =
           PreloadWithout(ReadNamedValues(system, RegRoot::User, kPreloadKey), userIds);

@@ -116,7 +116,7 @@ std::optional<Bytes> Win32SetupSystem::ReadFile(const std::wstring& path) {
     ThrowSystemError(error, L"the file " + path);
   }
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 256 * 1024 * 1024) {
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 256LL * 1024 * 1024) {
     ThrowLastError(L"the file " + path);
   }
   Bytes bytes(static_cast<std::size_t>(size.QuadPart));
@@ -285,7 +285,7 @@ void Win32SetupSystem::WriteValue(RegRoot root, const std::wstring& key, const s
   Check(RegSetValueExW(handle.Get(), name.c_str(), 0,
                        value.type == RegType::String ? REG_SZ : REG_EXPAND_SZ,
                        reinterpret_cast<const BYTE*>(value.text.c_str()),
-                       static_cast<DWORD>((value.text.size() + 1) * sizeof(wchar_t))),
+                       static_cast<DWORD>(value.text.size() + 1) * static_cast<DWORD>(sizeof(wchar_t))),
         root, key);
 }
 
