@@ -12,6 +12,7 @@ packages=(
   cmake ninja-build g++ googletest python3
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine wine64 wine32:i386 fonts-wine xvfb x11-utils imagemagick
+  fonts-noto-core  # small real fonts for the install tests
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -46,8 +46,8 @@ struct NameRecord {
 // Lower is better: Windows' own English name first, then any Windows name, then Unicode, then
 // the old Macintosh Roman one; -1 when the record cannot be read as text.
 int Preference(const NameRecord& record) {
-  if (record.platform == 3 && (record.encoding == 0 || record.encoding == 1 ||
-                               record.encoding == 10)) {
+  if (record.platform == 3 &&
+      (record.encoding == 0 || record.encoding == 1 || record.encoding == 10)) {
     return record.language == kEnglishUs ? 0 : 1;
   }
   if (record.platform == 0) {
@@ -139,9 +139,12 @@ std::optional<std::wstring> FontRegistryName(std::span<const std::uint8_t> fontF
   int bestRank = -1;
   for (std::size_t i = 0; i < recordCount; ++i) {
     const std::size_t at = table + 6 + i * 12;
-    const NameRecord record{reader.U16(at),     reader.U16(at + 2),
-                            reader.U16(at + 4), reader.U16(at + 6),
-                            storage + reader.U16(at + 10), reader.U16(at + 8)};
+    const NameRecord record{reader.U16(at),
+                            reader.U16(at + 2),
+                            reader.U16(at + 4),
+                            reader.U16(at + 6),
+                            storage + reader.U16(at + 10),
+                            reader.U16(at + 8)};
     if (record.nameId != kFullName && record.nameId != kFamilyName) {
       continue;
     }

@@ -12,8 +12,8 @@ inline constexpr std::wstring_view kInsertCdPrompt =
     L"Insert Windows XP (Service Pack - II) CD in your CD/DVD-ROM and click on yes button.";
 inline constexpr std::wstring_view kInstalledMessage = L"Urdu Phonetic Keyboard Installed.";
 inline constexpr std::wstring_view kCopyFailedMessage = L"There was a problem copying the Drawings";
-inline constexpr unsigned kCodeOk = 0;                // OK only, no icon
-inline constexpr unsigned kCodeInformation = 64;      // OK, information icon
+inline constexpr unsigned kCodeOk = 0;                 // OK only, no icon
+inline constexpr unsigned kCodeInformation = 64;       // OK, information icon
 inline constexpr unsigned kCodeYesNoInformation = 68;  // Yes and No, information icon
 inline constexpr int kAnswerYes = 6;
 

@@ -5,7 +5,7 @@
 
 // Where the install flows find and put things, and the command lines they start programs with.
 
-inline constexpr int kCsidlFonts = 20;  // the shell's identifier of the Fonts folder
+inline constexpr int kCsidlFonts = 20;    // the shell's identifier of the Fonts folder
 inline constexpr int kShowMinimized = 2;  // minimised, with focus
 
 std::wstring SetupProgramPath(std::wstring_view appFolder);

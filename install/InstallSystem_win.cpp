@@ -19,7 +19,7 @@ std::wstring Win32InstallSystem::SystemFolder() {
 }
 
 int Win32InstallSystem::ShowMessage(std::wstring_view prompt, unsigned code,
-                                   std::wstring_view title) {
+                                    std::wstring_view title) {
   return MsgBox(owner_, prompt, code, title);
 }
 
@@ -50,8 +50,7 @@ void Win32InstallSystem::WriteFileBytes(const std::wstring& path, const std::str
       ThrowLastError(context);
     }
     DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                   nullptr) ||
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
       ThrowLastError(context);
     }
@@ -75,9 +74,9 @@ std::vector<std::uint8_t> Win32InstallSystem::ReadFileBytes(const std::wstring& 
   }
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
   DWORD read = 0;
-  if (!bytes.empty() && (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                   &read, nullptr) ||
-                         read != bytes.size())) {
+  if (!bytes.empty() &&
+      (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+       read != bytes.size())) {
     ThrowLastError(context);
   }
   return bytes;

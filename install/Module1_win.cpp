@@ -1,6 +1,7 @@
 #include "install/Module1_win.h"
 
 #include <windows.h>
+// after windows.h
 #include <shlobj.h>
 
 #include <memory>

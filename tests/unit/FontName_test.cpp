@@ -102,8 +102,8 @@ TEST(FontRegistryName, FallsBackInTurnToOtherLanguagesPlatformsAndTheFamily) {
 }
 
 TEST(FontRegistryName, DropsControlCharactersAndSkipsBlankOrUnreadableNames) {
-  EXPECT_EQ(FontRegistryName(Font({{3, 1, 0x0409, 4, Utf16Be(u"  ")},
-                                   {3, 1, 0x0409, 1, Utf16Be(u" A\0B\n "sv)}})),
+  EXPECT_EQ(FontRegistryName(Font(
+                {{3, 1, 0x0409, 4, Utf16Be(u"  ")}, {3, 1, 0x0409, 1, Utf16Be(u" A\0B\n "sv)}})),
             L"AB (TrueType)");
   // A symbol or unknown encoding is no text to register.
   EXPECT_EQ(FontRegistryName(Font({{2, 0, 0, 4, Ascii("ISO")}, {1, 0, 0, 1, Ascii("Ok")}})),
@@ -138,8 +138,7 @@ TEST(FontRegistryName, RefusesWhatIsNoFontOrIsDamaged) {
 }
 
 TEST(FontRegistryName, ReadsARealFont) {
-  std::ifstream file("/usr/share/fonts/truetype/noto/NotoSansLycian-Regular.ttf",
-                     std::ios::binary);
+  std::ifstream file("/usr/share/fonts/truetype/noto/NotoSansLycian-Regular.ttf", std::ios::binary);
   if (!file) {
     GTEST_SKIP() << "fonts-noto-core is not installed";
   }

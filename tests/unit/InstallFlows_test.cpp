@@ -22,8 +22,8 @@ std::wstring Narrow(std::wstring_view text) { return std::wstring(text); }
 
 std::vector<std::uint8_t> FontBytes(std::u16string_view fullName) {
   // A minimal font whose 'name' table holds one Windows English full name.
-  std::vector<std::uint8_t> f = {0, 1, 0, 0, 0, 1, 0, 16, 0, 0, 0, 0, 'n', 'a', 'm', 'e', 0, 0, 0, 0,
-                                 0, 0, 0, 28};
+  std::vector<std::uint8_t> f = {0,   1,   0,   0,   0, 1, 0, 16, 0, 0, 0, 0,
+                                 'n', 'a', 'm', 'e', 0, 0, 0, 0,  0, 0, 0, 28};
   const std::size_t length = 6 + 12 + fullName.size() * 2;
   for (int shift : {24, 16, 8, 0}) {
     f.push_back(static_cast<std::uint8_t>(length >> shift));
@@ -47,9 +47,9 @@ class RecordingSystem final : public InstallSystem {
   std::wstring systemFolder = L"C:\\Windows\\system32";
   std::wstring fontsFolder = L"C:\\Windows\\Fonts";
   int answer = kAnswerYes;
-  std::vector<std::wstring> listed;                       // what the enumeration yields
+  std::vector<std::wstring> listed;                         // what the enumeration yields
   std::map<std::wstring, std::vector<std::uint8_t>> files;  // readable files by full path
-  std::set<std::wstring> failing;                         // steps (as recorded) that throw
+  std::set<std::wstring> failing;                           // steps (as recorded) that throw
   std::vector<std::wstring> steps;
   std::string written;
 
@@ -212,10 +212,9 @@ TEST_F(Flows, ErrorsOutsideTheCopierStopTheFlowAndReachTheCaller) {
 TEST_F(Flows, AnEmptyOrMissingFontsFolderIsNoError) {
   system.listed.clear();
   RunWindows7();
-  EXPECT_EQ(system.steps,
-            (std::vector<std::wstring>{kLaunchSetup, L"folder 20",
-                                       L"list C:\\Program Files\\Urdu\\urdu fonts\\*.ttf",
-                                       kInstalled}));
+  EXPECT_EQ(system.steps, (std::vector<std::wstring>{
+                              kLaunchSetup, L"folder 20",
+                              L"list C:\\Program Files\\Urdu\\urdu fonts\\*.ttf", kInstalled}));
 }
 
 TEST_F(Flows, NamesThatOnlyLookLikeTtfAreLeftAlone) {
@@ -272,8 +271,8 @@ TEST_F(CopyFailures, AFileThatIsNoFontIsNeitherCopiedNorRegistered) {
 TEST_F(CopyFailures, AnUnresolvedFontsFolderCopiesNothingAnywhere) {
   system.fontsFolder.clear();
   ExpectCopyFailure();
-  EXPECT_EQ(system.steps, (std::vector<std::wstring>{kLaunchSetup, L"folder 20", kCopyFailed,
-                                                     L"end"}));
+  EXPECT_EQ(system.steps,
+            (std::vector<std::wstring>{kLaunchSetup, L"folder 20", kCopyFailed, L"end"}));
 }
 
 TEST_F(CopyFailures, TheWindowsXpFlowEndsTheSameWayWithoutConfirming) {

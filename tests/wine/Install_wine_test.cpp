@@ -4,6 +4,7 @@
 // started; the fonts are real ones and must arrive byte for byte and registered.
 #include <gtest/gtest.h>
 #include <windows.h>
+// after windows.h
 #include <shellapi.h>
 
 #include <filesystem>
@@ -74,8 +75,8 @@ fs::path SystemFolder() {
 std::optional<std::wstring> RegisteredFont(const wchar_t* valueName) {
   wchar_t data[MAX_PATH] = {};
   DWORD size = sizeof(data);
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kFontsKey, valueName, RRF_RT_REG_SZ, nullptr, data,
-                   &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kFontsKey, valueName, RRF_RT_REG_SZ, nullptr, data, &size) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
   return std::wstring(data);
@@ -105,9 +106,9 @@ fs::path ProbeLog() { return fs::path(ui::ArtefactsFolder()) / L"install-probe.l
 std::vector<Started> ProbeStarts() {
   const std::vector<char> bytes = Bytes(ProbeLog());
   std::wstring text(bytes.size(), L'\0');
-  text.resize(static_cast<std::size_t>(MultiByteToWideChar(
-      CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-      static_cast<int>(text.size()))));
+  text.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                          static_cast<int>(text.size()))));
   std::vector<Started> starts;
   std::size_t begin = 0;
   for (std::size_t end; (end = text.find(L'\n', begin)) != std::wstring::npos; begin = end + 1) {
@@ -232,11 +233,23 @@ class Install : public ::testing::Test {
 
   // A distribution folder as a user receives it: the program, the probe as the layout's setup
   // program, and the fonts with a few files that must be left alone.
-  void MakeDistribution(const fs::path& folder, Fonts fonts = Fonts::Full,
-                        bool withSetup = true) {
+  void MakeDistribution(const fs::path& folder, Fonts fonts = Fonts::Full, bool withSetup = true) {
     if (folder == folder.root_path()) {
-      for (const auto& entry : fs::directory_iterator(folder)) {
-        fs::remove_all(entry.path());
+      // A drive root cannot go; empty it (listed by the system: MinGW's directory iterator
+      // cannot open a root).
+      std::vector<fs::path> entries;
+      WIN32_FIND_DATAW found{};
+      const UniqueFindHandle search(FindFirstFileW((folder / L"*").c_str(), &found));
+      if (search) {
+        do {
+          const std::wstring name = found.cFileName;
+          if (name != L"." && name != L"..") {
+            entries.push_back(folder / name);
+          }
+        } while (FindNextFileW(search.Get(), &found));
+      }
+      for (const fs::path& entry : entries) {
+        fs::remove_all(entry);
       }
     } else {
       fs::remove_all(folder);
@@ -297,8 +310,8 @@ class Install : public ::testing::Test {
   }
 
   // Waits for the one message box, checks it and answers it.
-  void Expect(std::wstring_view text, std::wstring_view title, bool icon,
-              std::vector<int> buttons, int answer) {
+  void Expect(std::wstring_view text, std::wstring_view title, bool icon, std::vector<int> buttons,
+              int answer) {
     const auto box = WaitForMessageBox(*program_);
     ASSERT_TRUE(box) << "no message box; expected: " << fs::path(text).string();
     EXPECT_EQ(box->text, text);
@@ -318,9 +331,8 @@ class Install : public ::testing::Test {
     EXPECT_EQ(started.showCode, SW_SHOWMINIMIZED);
   }
   void ExpectScriptHostStart(const Started& started) {
-    EXPECT_EQ(started.arguments,
-              (std::vector<std::wstring>{(SystemFolder() / L"wscript.exe").wstring(),
-                                         ScriptPath()}));
+    EXPECT_EQ(started.arguments, (std::vector<std::wstring>{
+                                     (SystemFolder() / L"wscript.exe").wstring(), ScriptPath()}));
     EXPECT_EQ(Normal(started.program), Normal(scriptHost_.wstring()));
     EXPECT_EQ(started.showCode, SW_SHOWMINIMIZED);
   }
@@ -414,15 +426,15 @@ INSTANTIATE_TEST_SUITE_P(
     Places, InstallFrom,
     ::testing::Values(
         // "C:\Program Files\..." unquoted would start "C:\Program.exe".
-        Place{"FolderWithSpaces",
-              [] { return TestRoot() / L"Program Files" / L"Urdu Phonetic"; },
+        Place{"FolderWithSpaces", [] { return TestRoot() / L"Program Files" / L"Urdu Phonetic"; },
               [] {
                 return std::vector<fs::path>{TestRoot() / L"Program.exe",
                                              TestRoot() / L"Program Files" / L"Urdu.exe"};
               }},
         Place{"FolderNamedInUrdu",
               [] {
-                return TestRoot() / L"\u0627\u0631\u062F\u0648 \u06A9\u06CC \u0628\u0648\u0631\u0688";
+                return TestRoot() /
+                       L"\u0627\u0631\u062F\u0648 \u06A9\u06CC \u0628\u0648\u0631\u0688";
               },
               [] { return std::vector<fs::path>{TestRoot() / L"\u0627\u0631\u062F\u0648.exe"}; }},
         Place{"DriveRoot", [] { return fs::path(ui::EnvPath("TIUP_INSTALL_DRIVE") + L"\\"); },
@@ -451,8 +463,8 @@ TEST_F(Install, AFontInUseStopsTheCopyWithTheMessageAndEndsKeepingWhatWasDone) {
   const fs::path held = FontsFolder() / order[1].file;
   WriteBytes(held, "an older font, held open by another program");
   {
-    const UniqueFileHandle holder(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr,
-                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFileHandle holder(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
     const HWND window = StartProgram();
     ASSERT_NE(window, nullptr);
