@@ -29,6 +29,10 @@ class frmMain {
   // kept for the window's life.
   std::wstring InstallScript;
 
+  // Copies the fonts of "urdu fonts" into the Fonts folder and registers them; on any failure
+  // says so and ends the program (install/CopyFonts_win.cpp).
+  void CopyFonts();
+
   // Draws everything that is not a child control (the line); WM_PAINT and WM_PRINTCLIENT both
   // come here.
   void PaintContent(HDC dc) const;

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What the install flows ask of the system, one operation per step they take. The Win32 side
+// implements it for the real program; the unit tests put a recording stand-in in its place.
+// Every operation that fails throws (SystemError on Windows); only the font copier catches.
+class InstallSystem {
+ public:
+  virtual ~InstallSystem() = default;
+
+  // The program's folder, read afresh on every call.
+  virtual std::wstring AppFolder() = 0;
+  // The system folder (where the script host lives), without a trailing backslash.
+  virtual std::wstring SystemFolder() = 0;
+  // A modal message box with prompt, button-and-icon code and title; returns the button pressed.
+  virtual int ShowMessage(std::wstring_view prompt, unsigned code, std::wstring_view title) = 0;
+  // Starts `application` with the full `commandLine` and the show code; never waits for it and
+  // keeps no handle to it.
+  virtual void Launch(const std::wstring& application, const std::wstring& commandLine,
+                      int showCode) = 0;
+  // Creates or overwrites the file with exactly these bytes, closed on return.
+  virtual void WriteFileBytes(const std::wstring& path, const std::string& bytes) = 0;
+  virtual std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) = 0;
+  // Names (no folder) of the ordinary files matching the pattern, in the system's order: no
+  // hidden or system files, no folders. A missing folder gives none.
+  virtual std::vector<std::wstring> OrdinaryFiles(const std::wstring& pattern) = 0;
+  // Copies a file, overwriting the destination.
+  virtual void CopyFileOver(const std::wstring& from, const std::wstring& to) = 0;
+  // A special folder's path by its identifier; empty when it cannot be resolved.
+  virtual std::wstring SpecialFolder(int folderId) = 0;
+  // Registers a font already in the Fonts folder for the machine: its registry entry
+  // (`valueName` = `fileName`) and loading it for this session from `path`.
+  virtual void RegisterFont(const std::wstring& valueName, const std::wstring& fileName,
+                            const std::wstring& path) = 0;
+  // Tells running programs that the set of fonts changed.
+  virtual void AnnounceFontChange() = 0;
+  // Ends the program at once.
+  [[noreturn]] virtual void End() = 0;
+};
