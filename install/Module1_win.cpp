@@ -6,28 +6,42 @@
 
 #include <memory>
 
+#include "platform/SystemLibrary_win.h"
 #include "windows/frmMain_win.h"
 
 namespace {
 
-struct CoTaskMemDeleter {
-  void operator()(ITEMIDLIST* list) const noexcept { CoTaskMemFree(list); }
+// The shell functions the program calls, declared once here and looked up in the system folder
+// when first used (see platform/SystemLibrary_win.h for why they are not imported).
+using SHGetSpecialFolderLocationFn = HRESULT(WINAPI*)(HWND, int, LPITEMIDLIST*);
+using SHGetPathFromIDListWFn = BOOL(WINAPI*)(LPCITEMIDLIST, LPWSTR);
+using CoTaskMemFreeFn = void(WINAPI*)(LPVOID);
+
+struct IdListDeleter {
+  CoTaskMemFreeFn free;
+  void operator()(ITEMIDLIST* list) const noexcept { free(list); }
 };
-using UniqueIdList = std::unique_ptr<ITEMIDLIST, CoTaskMemDeleter>;
+using UniqueIdList = std::unique_ptr<ITEMIDLIST, IdListDeleter>;
 
 }  // namespace
 
 std::wstring GetSpecialFolder(const int& folderId) {
+  const auto getLocation =
+      SystemFunction<SHGetSpecialFolderLocationFn>(L"shell32.dll", "SHGetSpecialFolderLocation");
+  const auto getPath =
+      SystemFunction<SHGetPathFromIDListWFn>(L"shell32.dll", "SHGetPathFromIDListW");
+  const auto freeIdList = SystemFunction<CoTaskMemFreeFn>(L"ole32.dll", "CoTaskMemFree");
+
   const frmMain* main = frmMain::Instance();
   const HWND owner = main != nullptr ? main->Handle() : nullptr;
   LPITEMIDLIST found = nullptr;
-  if (SHGetSpecialFolderLocation(owner, folderId, &found) != S_OK) {
+  if (getLocation(owner, folderId, &found) != S_OK) {
     return {};
   }
-  const UniqueIdList list(found);
+  const UniqueIdList list(found, IdListDeleter{freeIdList});
   // The Unicode entry point: the ANSI one would garble a path outside the system code page.
   wchar_t path[MAX_PATH] = {};
-  if (!SHGetPathFromIDListW(list.get(), path)) {
+  if (!getPath(list.get(), path)) {
     return {};
   }
   return path;
