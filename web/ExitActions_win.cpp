@@ -1,7 +1,7 @@
 #include "app/Application_win.h"
 #include "web/Website_win.h"
-#include "windows/frmMain_win.h"
 #include "windows/frmMainHandlers_win.h"
+#include "windows/frmMain_win.h"
 
 // Every way out points the user to the website once. End() stops the process without a close
 // query, so the Close button never reaches frmMain_QueryClose and opens the website only here.

@@ -8,10 +8,10 @@
 
 UniqueFont CreateLabelFont(const FontSpec& font, int dpi) {
   const std::wstring face(font.face);
-  UniqueFont created(CreateFontW(FontHeightAtDpi(font.hundredthsOfPoint, dpi), 0, 0, 0,
-                                 font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline ? TRUE : FALSE,
-                                 FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+  UniqueFont created(CreateFontW(
+      FontHeightAtDpi(font.hundredthsOfPoint, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
+      font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
   if (!created) {
     ThrowLastError(L"Creating the font " + face);
   }
@@ -24,8 +24,8 @@ HWND CreateLabel(HWND parent, const LabelSpec& label, HFONT font, int dpi) {
   // SS_NOTIFY: a click on the label reaches the parent as STN_CLICKED with the label's id.
   const HWND control = CreateWindowExW(
       0, L"STATIC", caption.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
-      r.left, r.top,
-      r.width, r.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.id)),
+      r.left, r.top, r.width, r.height, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.id)),
       reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
   if (control == nullptr) {
     ThrowLastError(L"Creating a label");
@@ -55,8 +55,7 @@ void SetWindowIcons(HWND window, int iconId) {
                                          GetSystemMetrics(widthMetric),
                                          GetSystemMetrics(heightMetric), LR_SHARED));
   };
-  SendMessageW(window, WM_SETICON, ICON_BIG,
-               reinterpret_cast<LPARAM>(load(SM_CXICON, SM_CYICON)));
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(load(SM_CXICON, SM_CYICON)));
   SendMessageW(window, WM_SETICON, ICON_SMALL,
                reinterpret_cast<LPARAM>(load(SM_CXSMICON, SM_CYSMICON)));
 }

@@ -144,7 +144,8 @@ LRESULT frmAboutProgrammer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_CTLCOLORSTATIC: {
       const LabelSpec* label = FindLabel(reinterpret_cast<HWND>(lParam));
       if (label != nullptr) {
-        return reinterpret_cast<LRESULT>(PrepareLabelColours(reinterpret_cast<HDC>(wParam), *label));
+        return reinterpret_cast<LRESULT>(
+            PrepareLabelColours(reinterpret_cast<HDC>(wParam), *label));
       }
       break;
     }

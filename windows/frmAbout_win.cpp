@@ -9,8 +9,8 @@
 #include "web/Website_win.h"
 #include "windows/Dpi_win.h"
 #include "windows/Label_win.h"
-#include "windows/frmMain_win.h"
 #include "windows/frmMainHandlers_win.h"
+#include "windows/frmMain_win.h"
 
 namespace {
 
@@ -89,11 +89,10 @@ void frmAbout::Create(HWND owner) {
     // presses with Space, as a user of the keyboard expects of anything clickable.
     const PixelRect r = ToPixels(label.bounds, dpi_);
     const std::wstring text = LabelCaption(label);
-    link_ = CreateWindowExW(0, L"BUTTON", text.c_str(),
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, r.left, r.top,
-                            r.width, r.height, hwnd_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.id)), instance,
-                            nullptr);
+    link_ = CreateWindowExW(
+        0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, r.left,
+        r.top, r.width, r.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.id)),
+        instance, nullptr);
     if (link_ == nullptr) {
       ThrowLastError(L"Creating the website link");
     }
@@ -198,7 +197,8 @@ LRESULT frmAbout::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC: {
       const LabelSpec* label = FindLabel(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
       if (label != nullptr) {
-        return reinterpret_cast<LRESULT>(PrepareLabelColours(reinterpret_cast<HDC>(wParam), *label));
+        return reinterpret_cast<LRESULT>(
+            PrepareLabelColours(reinterpret_cast<HDC>(wParam), *label));
       }
       break;
     }

@@ -1,8 +1,8 @@
 // The website and the ways out, and the two information windows, as a user meets them: the real
 // program under Wine, with a probe standing in for the browser.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <memory>
 #include <string>
@@ -40,23 +40,25 @@ const ButtonSpec& MainButton(MainAction action) {
 }
 
 // Top-level windows of a process with a caption, shown or hidden.
+struct CaptionSearch {
+  DWORD pid;
+  std::wstring caption;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectByCaption(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<CaptionSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == search->pid && ui::WindowText(window) == search->caption) {
+    search->found.push_back(window);
+  }
+  return TRUE;
+}
+
 std::vector<HWND> WindowsWithCaption(DWORD processId, const std::wstring& caption) {
-  struct Search {
-    DWORD pid;
-    std::wstring caption;
-    std::vector<HWND> found;
-  } search{processId, caption, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        if (pid == s->pid && ui::WindowText(window) == s->caption) {
-          s->found.push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  CaptionSearch search{processId, caption, {}};
+  EnumWindows(&CollectByCaption, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -113,6 +115,19 @@ class InfoWindows : public ::testing::Test {
     Press(MainAction::About);
     return program_->WaitForWindow(std::wstring(kfrmAbout.caption));
   }
+  // A click of the left button on whatever window of `top` lies at a point of its client area,
+  // delivered to that window as the system delivers a click.
+  static void ClickOn(HWND top, POINT point) {
+    HWND target = ChildWindowFromPointEx(top, point, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (target == nullptr) {
+      target = top;
+    }
+    MapWindowPoints(top, target, &point, 1);
+    const LPARAM where = MAKELPARAM(point.x, point.y);
+    PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageW(target, WM_LBUTTONUP, 0, where);
+    Sleep(300);
+  }
   std::vector<HWND> Cards() const {
     return WindowsWithCaption(program_->Id(), std::wstring(kfrmAboutProgrammer.caption));
   }
@@ -127,16 +142,16 @@ std::unique_ptr<WebsiteProbe> InfoWindows::probe_;
 // The ways out ----------------------------------------------------------------------------------
 
 TEST_F(InfoWindows, VisitWebsiteOpensTheAddressOncePerPressAndTheProgramStays) {
-  ui::ClickCentre(Button(MainAction::VisitWebsite));
+  ui::PressKey('V', true);  // Alt+V: "&Visit Website"
   EXPECT_EQ(probe_->WaitForOpened(1), std::vector<std::string>{kAddress});
-  ui::ClickCentre(Button(MainAction::VisitWebsite));
+  Press(MainAction::VisitWebsite);
   EXPECT_EQ(probe_->WaitForOpened(2), (std::vector<std::string>{kAddress, kAddress}));
   EXPECT_TRUE(program_->IsRunning());
   EXPECT_TRUE(IsWindowVisible(main_));
 }
 
 TEST_F(InfoWindows, CloseOpensTheWebsiteExactlyOnceAndEnds) {
-  ui::ClickCentre(Button(MainAction::Close));
+  ui::PressKey('C', true);  // Alt+C: "&Close"
   EXPECT_TRUE(program_->WaitForExit(15s));
   EXPECT_EQ(probe_->WaitForOpened(1), std::vector<std::string>{kAddress});
 }
@@ -231,10 +246,9 @@ TEST_F(InfoWindows, ClicksOnTheCardHideItExceptOnTheHeadingAndTheBanner) {
   RECT placed{};
   GetWindowRect(card, &placed);
 
-  const auto heading = CentreOf(kfrmAboutProgrammerLabels[4].bounds);
-  ui::ClickClient(card, heading.x, heading.y);
+  ClickOn(card, CentreOf(kfrmAboutProgrammerLabels[4].bounds));
   EXPECT_TRUE(IsWindowVisible(card)) << "the heading ignores clicks";
-  ui::ClickClient(card, 20, 40);  // the banner, left of the heading
+  ClickOn(card, {20, 40});  // the banner, left of the heading
   EXPECT_TRUE(IsWindowVisible(card)) << "the banner ignores clicks";
 
   std::vector<POINT> hiding{CentreOf(kfrmAboutProgrammerPictures[1].bounds), {420, 190}};
@@ -244,7 +258,7 @@ TEST_F(InfoWindows, ClicksOnTheCardHideItExceptOnTheHeadingAndTheBanner) {
   }
   for (const POINT& p : hiding) {
     SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
-    ui::ClickClient(card, p.x, p.y);
+    ClickOn(card, p);
     EXPECT_TRUE(ui::WaitUntil([&] { return !IsWindowVisible(card); }, 3s));
     EXPECT_TRUE(IsWindow(card)) << "hidden, not destroyed";
     ASSERT_EQ(ShowCard(), card) << "shown again, the same window";
@@ -328,7 +342,6 @@ TEST_F(InfoWindows, AboutIsOneLightCyanWindowCentredOnTheMainWindow) {
   const HCURSOR overBackground = cursorAt(480, 205);
   const HCURSOR overLink = cursorAt(linkBox.left + 20, linkBox.top + linkBox.height / 2);
   EXPECT_NE(overLink, overBackground);
-  EXPECT_EQ(cursorAt(480, 205), overBackground);
 
   ui::SaveScreenshot(about, ui::ArtefactsFolder() + L"\\about.bmp");
 }

@@ -12,8 +12,8 @@ constexpr wchar_t kCommandKey[] = L"http\\shell\\open\\command";
 std::optional<std::wstring> ReadCommand() {
   wchar_t value[2048] = {};
   DWORD size = sizeof(value);
-  if (RegGetValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr, value,
-                   &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
   return std::wstring(value);
