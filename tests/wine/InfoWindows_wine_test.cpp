@@ -1,8 +1,9 @@
 // The website and the ways out, and the two information windows, as a user meets them: the real
 // program under Wine, with a probe standing in for the browser.
 #include <gtest/gtest.h>
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <memory>
 #include <string>

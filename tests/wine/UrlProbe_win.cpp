@@ -1,7 +1,8 @@
 // Stands in for the browser: registered as the handler of http addresses, it appends every
 // address it is given, one line each, to the log file named by its first argument.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 
