@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <olectl.h>
 #include <shellapi.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -139,6 +141,73 @@ class InfoWindows : public ::testing::Test {
 };
 
 std::unique_ptr<WebsiteProbe> InfoWindows::probe_;
+
+// The program file ------------------------------------------------------------------------------
+
+const BYTE* Resource(HMODULE module, int id, const wchar_t* type, DWORD* size = nullptr) {
+  const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), type);
+  if (found == nullptr) {
+    return nullptr;
+  }
+  if (size != nullptr) {
+    *size = SizeofResource(module, found);
+  }
+  return static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+}
+
+TEST(InfoWindowResources, EachWindowHasOneTrueColourIconOfItsSize) {
+  const UniqueModule exe(
+      LoadLibraryExW(ui::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(exe);
+  const struct {
+    int id;
+    int width;
+    int height;
+  } icons[] = {{IDI_ABOUT_PROGRAMMER_ICON, 32, 32}, {IDI_ABOUT_ICON, 82, 71}};
+  for (const auto& icon : icons) {
+    SCOPED_TRACE(icon.id);
+    const BYTE* directory = Resource(exe.Get(), icon.id, MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    ASSERT_NE(directory, nullptr);
+    EXPECT_EQ(*reinterpret_cast<const WORD*>(directory + 4), 1);  // one image
+    const BYTE* entry = directory + 6;
+    EXPECT_EQ(entry[0], icon.width);
+    EXPECT_EQ(entry[1], icon.height);
+    EXPECT_GE(*reinterpret_cast<const WORD*>(entry + 6), 24);  // bits per pixel: true colour
+  }
+}
+
+TEST(InfoWindowResources, TheSystemDecodesTheBannerGifAndThePictureJpegAtTheirSizes) {
+  const UniqueModule exe(
+      LoadLibraryExW(ui::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(exe);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  for (const PictureSpec& spec : kfrmAboutProgrammerPictures) {
+    SCOPED_TRACE(std::string(spec.name.begin(), spec.name.end()));
+    DWORD size = 0;
+    const BYTE* bytes = Resource(exe.Get(), spec.resourceId, MAKEINTRESOURCEW(10), &size);
+    ASSERT_NE(bytes, nullptr);  // RT_RCDATA
+    const std::string magic(reinterpret_cast<const char*>(bytes), 4);
+    EXPECT_EQ(magic, spec.resourceId == IDR_ABOUT_BANNER_GIF ? "GIF8" : "\xFF\xD8\xFF\xE0");
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(memory), bytes, size);
+    GlobalUnlock(memory);
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(memory, TRUE, &stream), S_OK);
+    IPicture* picture = nullptr;
+    ASSERT_EQ(OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                             reinterpret_cast<void**>(&picture)),
+              S_OK);
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    picture->get_Width(&width);
+    picture->get_Height(&height);
+    // HIMETRIC (1/100 mm) back to pixels at 96 DPI.
+    EXPECT_EQ(MulDiv(width, 96, 2540), spec.pixelWidth);
+    EXPECT_EQ(MulDiv(height, 96, 2540), spec.pixelHeight);
+    picture->Release();
+    stream->Release();
+  }
+}
 
 // The ways out ----------------------------------------------------------------------------------
 
