@@ -6,6 +6,7 @@
 #include <olectl.h>
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -22,7 +23,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kDpi = 96;  // the test display's DPI
+// The display's DPI: 96, unless the test runs in the prefix set to another (TIUP_DPI).
+int DisplayDpi() {
+  const char* value = std::getenv("TIUP_DPI");
+  return value != nullptr ? std::atoi(value) : 96;
+}
+const int kDpi = DisplayDpi();
+
+// A point given in pixels at 96 DPI, where it lies at the display's DPI.
+int Px(int at96) { return at96 * kDpi / 96; }
+std::wstring DpiSuffix() { return kDpi == 96 ? L"" : L"-" + std::to_wstring(kDpi) + L"dpi"; }
 
 const std::string kAddress(kWebsiteAddress.begin(), kWebsiteAddress.end());
 
@@ -274,8 +284,8 @@ TEST_F(InfoWindows, AboutProgrammerIsOneYellowCardCentredOnTheScreenWithoutOwner
 
   RECT client{};
   GetClientRect(card, &client);
-  EXPECT_EQ(client.right, 447);
-  EXPECT_EQ(client.bottom, 202);
+  EXPECT_EQ(client.right, TwipsToPixels(kfrmAboutProgrammer.clientWidth, kDpi));
+  EXPECT_EQ(client.bottom, TwipsToPixels(kfrmAboutProgrammer.clientHeight, kDpi));
   RECT frame{};
   GetWindowRect(card, &frame);
   EXPECT_NEAR((frame.left + frame.right) / 2.0, GetSystemMetrics(SM_CXSCREEN) / 2.0, 1.0);
@@ -298,15 +308,20 @@ TEST_F(InfoWindows, AboutProgrammerIsOneYellowCardCentredOnTheScreenWithoutOwner
 
   ui::BringToFront(card);
   // Background, the olive line, and both pictures drawn (neither is the background there).
-  EXPECT_EQ(Hex(ui::ClientPixel(card, 3, 198)), Hex(kfrmAboutProgrammer.background));
-  EXPECT_EQ(Hex(ui::ClientPixel(card, 300, 88)), Hex(kfrmAboutProgrammerLine1.colour));
-  EXPECT_EQ(Hex(ui::ClientPixel(card, 300, 86)), Hex(kfrmAboutProgrammer.background));
-  const COLORREF sky = ui::ClientPixel(card, 12, 60);  // the picture's top left: a light sky
+  EXPECT_EQ(Hex(ui::ClientPixel(card, Px(3), Px(198))), Hex(kfrmAboutProgrammer.background));
+  EXPECT_EQ(
+      Hex(ui::ClientPixel(card, Px(300), TwipsToPixels(kfrmAboutProgrammerLine1.from.y, kDpi))),
+      Hex(kfrmAboutProgrammerLine1.colour));
+  EXPECT_EQ(
+      Hex(ui::ClientPixel(card, Px(300), TwipsToPixels(kfrmAboutProgrammerLine1.from.y, kDpi) - 2)),
+      Hex(kfrmAboutProgrammer.background));
+  const COLORREF sky =
+      ui::ClientPixel(card, Px(12), Px(60));  // the picture's top left: a light sky
   EXPECT_GT(GetBValue(sky), GetRValue(sky) + 20) << Hex(sky);
-  const COLORREF bannerEdge = ui::ClientPixel(card, 200, 3);  // the banner's olive rule
+  const COLORREF bannerEdge = ui::ClientPixel(card, Px(200), Px(3));  // the banner's olive rule
   EXPECT_NE(Hex(bannerEdge), Hex(kfrmAboutProgrammer.background));
 
-  ui::SaveScreenshot(card, ui::ArtefactsFolder() + L"\\about-programmer.bmp");
+  ui::SaveScreenshot(card, ui::ArtefactsFolder() + L"\\about-programmer" + DpiSuffix() + L".bmp");
 }
 
 TEST_F(InfoWindows, ClicksOnTheCardHideItExceptOnTheHeadingAndTheBanner) {
@@ -318,10 +333,10 @@ TEST_F(InfoWindows, ClicksOnTheCardHideItExceptOnTheHeadingAndTheBanner) {
 
   ClickOn(card, CentreOf(kfrmAboutProgrammerLabels[4].bounds));
   EXPECT_TRUE(IsWindowVisible(card)) << "the heading ignores clicks";
-  ClickOn(card, {20, 40});  // the banner, left of the heading
+  ClickOn(card, {Px(20), Px(40)});  // the banner, left of the heading
   EXPECT_TRUE(IsWindowVisible(card)) << "the banner ignores clicks";
 
-  std::vector<POINT> hiding{CentreOf(kfrmAboutProgrammerPictures[1].bounds), {420, 190}};
+  std::vector<POINT> hiding{CentreOf(kfrmAboutProgrammerPictures[1].bounds), {Px(420), Px(190)}};
   for (std::size_t i = 0; i < 4; ++i) {
     const PixelRect r = ToPixels(kfrmAboutProgrammerLabels[i].bounds, kDpi);
     hiding.push_back({r.left + 10, r.top + r.height / 2});  // on the text's first letters
@@ -365,8 +380,8 @@ TEST_F(InfoWindows, AboutIsOneLightCyanWindowCentredOnTheMainWindow) {
 
   RECT client{};
   GetClientRect(about, &client);
-  EXPECT_EQ(client.right, 484);
-  EXPECT_EQ(client.bottom, 210);
+  EXPECT_EQ(client.right, TwipsToPixels(kfrmAbout.clientWidth, kDpi));
+  EXPECT_EQ(client.bottom, TwipsToPixels(kfrmAbout.clientHeight, kDpi));
   RECT frame{};
   RECT owner{};
   GetWindowRect(about, &frame);
@@ -385,13 +400,15 @@ TEST_F(InfoWindows, AboutIsOneLightCyanWindowCentredOnTheMainWindow) {
             std::wstring::npos);
 
   ui::BringToFront(about);
-  EXPECT_EQ(Hex(ui::ClientPixel(about, 480, 205)), Hex(kfrmAbout.background));
-  EXPECT_EQ(Hex(ui::ClientPixel(about, 300, 112)), Hex(kfrmAboutLine1.colour));
-  EXPECT_EQ(Hex(ui::ClientPixel(about, 300, 110)), Hex(kfrmAbout.background));
+  EXPECT_EQ(Hex(ui::ClientPixel(about, Px(480), Px(205))), Hex(kfrmAbout.background));
+  EXPECT_EQ(Hex(ui::ClientPixel(about, Px(300), TwipsToPixels(kfrmAboutLine1.from.y, kDpi))),
+            Hex(kfrmAboutLine1.colour));
+  EXPECT_EQ(Hex(ui::ClientPixel(about, Px(300), TwipsToPixels(kfrmAboutLine1.from.y, kDpi) - 2)),
+            Hex(kfrmAbout.background));
   // Some of the link's pixels are its blue.
   const PixelRect linkBox = ToPixels(kfrmAboutLabels[1].bounds, kDpi);
   int blue = 0;
-  for (int x = linkBox.left; x < linkBox.left + 120; ++x) {
+  for (int x = linkBox.left; x < linkBox.left + Px(120); ++x) {
     for (int y = linkBox.top; y < linkBox.top + linkBox.height; y += 2) {
       blue += ui::ClientPixel(about, x, y) == RGB(0, 0, 0xFF) ? 1 : 0;
     }
@@ -409,11 +426,11 @@ TEST_F(InfoWindows, AboutIsOneLightCyanWindowCentredOnTheMainWindow) {
     GetCursorInfo(&cursor);
     return cursor.hCursor;
   };
-  const HCURSOR overBackground = cursorAt(480, 205);
+  const HCURSOR overBackground = cursorAt(Px(480), Px(205));
   const HCURSOR overLink = cursorAt(linkBox.left + 20, linkBox.top + linkBox.height / 2);
   EXPECT_NE(overLink, overBackground);
 
-  ui::SaveScreenshot(about, ui::ArtefactsFolder() + L"\\about.bmp");
+  ui::SaveScreenshot(about, ui::ArtefactsFolder() + L"\\about" + DpiSuffix() + L".bmp");
 }
 
 TEST_F(InfoWindows, TheAboutLinkOpensTheWebsiteByClickAndByKeyboardAndTheProgramStays) {
