@@ -97,6 +97,7 @@ class InfoWindows : public ::testing::Test {
     main_ = program_->WaitForWindow(std::wstring(kfrmMain.caption));
     ASSERT_NE(main_, nullptr) << "main window did not appear";
     ui::BringToFront(main_);
+    ASSERT_TRUE(ui::WaitUntil([&] { return ui::FocusOf(main_) != nullptr; }));
     // The pointer rests on the window before the first click, as a user's would.
     const RECT client = ui::ClientRectOnScreen(main_);
     SetCursorPos((client.left + client.right) / 2, client.top + 5);
@@ -438,7 +439,7 @@ TEST_F(InfoWindows, TheAboutLinkOpensTheWebsiteByClickAndByKeyboardAndTheProgram
   ASSERT_NE(about, nullptr);
   ui::BringToFront(about);
   const PixelRect linkBox = ToPixels(kfrmAboutLabels[1].bounds, kDpi);
-  ui::ClickClient(about, linkBox.left + 20, linkBox.top + linkBox.height / 2);
+  ClickOn(about, {linkBox.left + 20, linkBox.top + linkBox.height / 2});
   EXPECT_EQ(probe_->WaitForOpened(1), std::vector<std::string>{kAddress});
 
   const HWND link = ui::FindChildByText(about, L"www.tamlorix.com");
