@@ -1,13 +1,20 @@
 #include "app/Application_win.h"
+#include "web/Website_win.h"
 #include "windows/frmMainHandlers_win.h"
+#include "windows/frmMain_win.h"
 
-// For now the ways out only end the program; the website comes with the launcher.
-void Command3_Click(frmMain&) {
+// Every way out points the user to the website once. End() stops the process without a close
+// query, so the Close button never reaches frmMain_QueryClose and opens the website only here.
+void Command3_Click(frmMain& form) {
+  OpenWebsite(form.Handle());
   End();
 }
 
-void Command4_Click(frmMain&) {}
+void Command4_Click(frmMain& form) { OpenWebsite(form.Handle()); }
 
-void frmMain_QueryClose(frmMain&) {
+// The close is never refused, whatever asked for it (close box, Alt+F4, system menu, task list,
+// logging off or shutting down): the website opens, then the process ends.
+void frmMain_QueryClose(frmMain& form) {
+  OpenWebsite(form.Handle());
   End();
 }

@@ -1,0 +1,58 @@
+#include "WebsiteProbe_win.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "UiDriver_win.h"
+
+namespace {
+
+constexpr wchar_t kCommandKey[] = L"http\\shell\\open\\command";
+
+std::optional<std::wstring> ReadCommand() {
+  wchar_t value[2048] = {};
+  DWORD size = sizeof(value);
+  if (RegGetValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::wstring(value);
+}
+
+void WriteCommand(const std::wstring& command) {
+  RegSetKeyValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, REG_SZ, command.c_str(),
+                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+}
+
+}  // namespace
+
+WebsiteProbe::WebsiteProbe()
+    : log_(ui::ArtefactsFolder() + L"\\opened-addresses.log"), previousCommand_(ReadCommand()) {
+  WriteCommand(L"\"" + ui::EnvPath("TIUP_URL_PROBE") + L"\" \"" + log_ + L"\" \"%1\"");
+  Clear();
+}
+
+WebsiteProbe::~WebsiteProbe() {
+  if (previousCommand_) {
+    WriteCommand(*previousCommand_);
+  } else {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command");
+  }
+}
+
+void WebsiteProbe::Clear() const { DeleteFileW(log_.c_str()); }
+
+std::vector<std::string> WebsiteProbe::Opened() const {
+  std::vector<std::string> lines;
+  std::ifstream in(log_.c_str());
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> WebsiteProbe::WaitForOpened(std::size_t count) const {
+  ui::WaitUntil([&] { return Opened().size() >= count; }, std::chrono::seconds(15));
+  Sleep(1500);
+  return Opened();
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <windows.h>
+
+// Opens the maker's website in the user's default browser, with `owner` as the window the shell
+// may show anything on. Never waits for the browser, never fails: whether the address could be
+// opened is the shell's business, not the caller's.
+void OpenWebsite(HWND owner) noexcept;

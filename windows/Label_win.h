@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+
+#include "platform/Handles_win.h"
+#include "windows/LabelSpec.h"
+#include "windows/frmMainLayout.h"
+
+// A label's font at `dpi`, asked for by face name: where the face is missing, the system's font
+// mapper picks the nearest it has, as it does for any program.
+UniqueFont CreateLabelFont(const FontSpec& font, int dpi);
+
+// A label as a static text control: the text is a real window text (screen readers and tests
+// read it) and wraps at word boundaries within the label's box. Its clicks arrive at the parent
+// as WM_COMMAND with STN_CLICKED.
+HWND CreateLabel(HWND parent, const LabelSpec& label, HFONT font, int dpi);
+
+// The answer to WM_CTLCOLORSTATIC for a label: its text colour on a transparent background.
+HBRUSH PrepareLabelColours(HDC dc, const LabelSpec& label);
+
+// The window's picture of `line`, one pixel wide per 96 DPI.
+void DrawLine(HDC dc, const LineSpec& line, int dpi);
+
+// Sets the window's big and small icons from one icon resource, scaled by the system.
+void SetWindowIcons(HWND window, int iconId);

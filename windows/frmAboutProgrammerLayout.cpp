@@ -1,0 +1,16 @@
+#include "windows/frmAboutProgrammerLayout.h"
+
+ClickAction frmAboutProgrammerClickAt(int x, int y, int dpi) {
+  // Labels lie above the pictures, and the heading lies on the banner.
+  for (const LabelSpec& label : kfrmAboutProgrammerLabels) {
+    if (Contains(label.bounds, dpi, x, y)) {
+      return label.click;
+    }
+  }
+  for (const PictureSpec& picture : kfrmAboutProgrammerPictures) {
+    if (Contains(picture.bounds, dpi, x, y)) {
+      return picture.click;
+    }
+  }
+  return ClickAction::HideWindow;
+}
