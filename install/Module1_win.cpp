@@ -16,6 +16,7 @@ namespace {
 using SHGetSpecialFolderLocationFn = HRESULT(WINAPI*)(HWND, int, LPITEMIDLIST*);
 using SHGetPathFromIDListWFn = BOOL(WINAPI*)(LPCITEMIDLIST, LPWSTR);
 using CoTaskMemFreeFn = void(WINAPI*)(LPVOID);
+using ShellExecuteWFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
 
 struct IdListDeleter {
   CoTaskMemFreeFn free;
@@ -45,4 +46,11 @@ std::wstring GetSpecialFolder(const int& folderId) {
     return {};
   }
   return path;
+}
+
+HINSTANCE ShellExecuteFromSystemFolder(HWND owner, const wchar_t* operation, const wchar_t* file,
+                                       const wchar_t* parameters, const wchar_t* directory,
+                                       int showCommand) {
+  const auto shellExecute = SystemFunction<ShellExecuteWFn>(L"shell32.dll", "ShellExecuteW");
+  return shellExecute(owner, operation, file, parameters, directory, showCommand);
 }

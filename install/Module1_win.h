@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // The code module of the shell look-ups.
@@ -8,3 +10,8 @@
 // empty string when the shell cannot resolve it. The main window owns any dialog the shell
 // shows.
 std::wstring GetSpecialFolder(const int& folderId);
+
+// The shell's ShellExecuteW, looked up in the system folder; returns what the shell returns.
+HINSTANCE ShellExecuteFromSystemFolder(HWND owner, const wchar_t* operation, const wchar_t* file,
+                                       const wchar_t* parameters, const wchar_t* directory,
+                                       int showCommand);

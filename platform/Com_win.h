@@ -41,7 +41,5 @@ class ComPtr {
 
 // Makes the calling (GUI) thread a single-threaded apartment the first time it is needed. The
 // apartment lasts until the process ends: End() leaves no moment to close it.
-inline void EnsureComApartment() noexcept {
-  static const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  (void)result;
-}
+// ole32 is looked up in the system folder (platform/SystemLibrary_win.h says why).
+void EnsureComApartment();

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/SystemError_win.h"
+#include "platform/SystemLibrary_win.h"
 
 namespace {
 
@@ -53,15 +54,20 @@ ComPtr<IPicture> LoadPictureResource(int resourceId) {
   void* copy = GlobalLock(memory.Get());
   std::memcpy(copy, bytes, size);
   GlobalUnlock(memory.Get());
+  // ole32 and oleaut32 are looked up in the system folder (see SystemLibrary_win.h for why).
+  using CreateStreamOnHGlobalFn = HRESULT(WINAPI*)(HGLOBAL, BOOL, LPSTREAM*);
+  using OleLoadPictureFn = HRESULT(WINAPI*)(LPSTREAM, LONG, BOOL, REFIID, LPVOID*);
+  const auto createStream =
+      SystemFunction<CreateStreamOnHGlobalFn>(L"ole32.dll", "CreateStreamOnHGlobal");
+  const auto loadPicture = SystemFunction<OleLoadPictureFn>(L"oleaut32.dll", "OleLoadPicture");
   ComPtr<IStream> stream;
-  ThrowIfFailed(CreateStreamOnHGlobal(memory.Get(), TRUE, stream.Put()),
-                L"Opening a picture for reading");
+  ThrowIfFailed(createStream(memory.Get(), TRUE, stream.Put()), L"Opening a picture for reading");
   memory.Release();
 
   EnsureComApartment();
   ComPtr<IPicture> picture;
-  ThrowIfFailed(OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
-                               reinterpret_cast<void**>(picture.Put())),
+  ThrowIfFailed(loadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                            reinterpret_cast<void**>(picture.Put())),
                 L"Decoding a picture");
   return picture;
 }
