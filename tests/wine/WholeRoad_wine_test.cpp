@@ -213,6 +213,7 @@ class WholeRoad : public ::testing::Test {
     preloadBefore_ = StringValues(HKEY_CURRENT_USER, L"Keyboard Layout\\Preload");
     substitutesBefore_ = StringValues(HKEY_CURRENT_USER, L"Keyboard Layout\\Substitutes");
     pendingBefore_ = PendingRenames();
+    installFolderBefore_ = fs::exists(InstallFolder());
 
     // The distribution folder as a user unpacks it, somewhere with a space in its path.
     dist_ = fs::path(ui::EnvPath("TIUP_BUILD")) / L"dist";
@@ -232,9 +233,11 @@ class WholeRoad : public ::testing::Test {
     if (const auto quiet = ReadString(HKEY_LOCAL_MACHINE, kUninstall, L"QuietUninstallString")) {
       RunToEnd(*quiet);
     }
-    for (const fs::path& file : {InstallFolder() / L"setup.exe", InstallFolder()}) {
+    // The uninstaller leaves its own running copy (renamed) for the restart to delete.
+    if (!installFolderBefore_) {
       std::error_code ignored;
-      fs::remove(file, ignored);
+      fs::remove_all(InstallFolder(), ignored);
+      EXPECT_FALSE(fs::exists(InstallFolder())) << "the layout's program folder stayed";
     }
     RestorePendingRenames();
     RemoveFonts();
@@ -292,6 +295,7 @@ class WholeRoad : public ::testing::Test {
   Values preloadBefore_;
   Values substitutesBefore_;
   std::optional<std::vector<BYTE>> pendingBefore_;
+  bool installFolderBefore_ = false;
 };
 
 TEST_F(WholeRoad, Windows7ButtonInstallsTheLayoutAndFontsAndTheUninstallerTakesTheLayoutAway) {
