@@ -98,6 +98,37 @@ void ShowMessage(const SetupOutcome& outcome) {
                   (SetupMessageIsWarning(outcome) ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
+// Two runs at once (an install button pressed twice in quick succession) would each find the
+// layout missing, and a failure in one would undo what the other had installed: one setup works
+// at a time, the next waits for it. Held only while working, never while a message is shown.
+class OneSetupAtATime {
+ public:
+  OneSetupAtATime() : lock_(CreateMutexW(nullptr, FALSE, kSetupLockName)) {
+    if (!lock_) {
+      ThrowLastError(L"the lock that lets one setup work at a time");
+    }
+    const DWORD waited = WaitForSingleObject(lock_.Get(), kLongestWaitMs);
+    // Abandoned: the other setup ended without letting go; the lock is ours all the same.
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+      lock_.Reset();
+      ThrowSystemError(ERROR_SHARING_VIOLATION,
+                       L"the keyboard layout (another setup is still running)");
+    }
+  }
+  OneSetupAtATime(const OneSetupAtATime&) = delete;
+  OneSetupAtATime& operator=(const OneSetupAtATime&) = delete;
+  ~OneSetupAtATime() {
+    if (lock_) {
+      ReleaseMutex(lock_.Get());
+    }
+  }
+
+ private:
+  static constexpr const wchar_t* kSetupLockName = L"Global\\TamlorixUrduPhoneticKeyboardSetup";
+  static constexpr DWORD kLongestWaitMs = 60000;
+  UniqueKernelHandle lock_;
+};
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -105,10 +136,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const SetupArguments arguments = ParseSetupArguments(Arguments());
   SetupOutcome outcome;
   try {
+    const OneSetupAtATime oneAtATime;
     Win32SetupSystem system;
     outcome = RunSetup(arguments, FindEnvironment(system), system);
   } catch (const SystemError& error) {
-    // Failed before the first change: finding the folders it works in.
+    // Failed before the first change: waiting for another setup, finding the folders.
     outcome.result = SetupResult::Failed;
     outcome.action = arguments.action;
     outcome.errorNumber = error.Number();
