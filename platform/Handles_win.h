@@ -67,6 +67,11 @@ struct ModuleTraits {
   static void Close(HMODULE h) noexcept { FreeLibrary(h); }
 };
 
+struct HookTraits {
+  static HHOOK Invalid() noexcept { return nullptr; }
+  static void Close(HHOOK h) noexcept { UnhookWindowsHookEx(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
@@ -77,6 +82,7 @@ using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
+using UniqueHook = UniqueHandle<HHOOK, HookTraits>;
 
 // Selects a GDI object into a DC and puts the previous one back.
 class ScopedSelect {

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/DllSearch_win.h"
@@ -68,6 +69,66 @@ SetupEnvironment FindEnvironment(const Win32SetupSystem& system) {
   return environment;
 }
 
+// The install buttons start setup minimised, and Windows shows a program's first window the way
+// it was started: its one message would wait minimised on the taskbar, unseen, while the user
+// believes setup done. So the message box is kept above other windows (MB_TOPMOST alone is not
+// honoured everywhere), and whenever it is minimised it is put back in front.
+LRESULT CALLBACK KeepMessageInView(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION) {
+    const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    wchar_t className[16] = {};
+    const bool messageBox = GetClassNameW(message->hwnd, className, 16) != 0 &&
+                            std::wstring_view(className) == L"#32770";
+    if (messageBox && message->message == WM_INITDIALOG) {
+      SetWindowPos(message->hwnd, HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    } else if (messageBox && message->message == WM_SIZE && message->wParam == SIZE_MINIMIZED) {
+      // Posted: the system is still minimising the window.
+      ShowWindowAsync(message->hwnd, SW_RESTORE);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void ShowMessage(const SetupOutcome& outcome) {
+  const UniqueHook hook(
+      SetWindowsHookExW(WH_CALLWNDPROCRET, KeepMessageInView, nullptr, GetCurrentThreadId()));
+  MessageBoxW(nullptr, SetupMessage(outcome).c_str(), kSetupTitle,
+              MB_OK | MB_SETFOREGROUND | MB_TOPMOST |
+                  (SetupMessageIsWarning(outcome) ? MB_ICONWARNING : MB_ICONINFORMATION));
+}
+
+// Two runs at once (an install button pressed twice in quick succession) would each find the
+// layout missing, and a failure in one would undo what the other had installed: one setup works
+// at a time, the next waits for it. Held only while working, never while a message is shown.
+class OneSetupAtATime {
+ public:
+  OneSetupAtATime() : lock_(CreateMutexW(nullptr, FALSE, kSetupLockName)) {
+    if (!lock_) {
+      ThrowLastError(L"the lock that lets one setup work at a time");
+    }
+    const DWORD waited = WaitForSingleObject(lock_.Get(), kLongestWaitMs);
+    // Abandoned: the other setup ended without letting go; the lock is ours all the same.
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+      lock_.Reset();
+      ThrowSystemError(ERROR_SHARING_VIOLATION,
+                       L"the keyboard layout (another setup is still running)");
+    }
+  }
+  OneSetupAtATime(const OneSetupAtATime&) = delete;
+  OneSetupAtATime& operator=(const OneSetupAtATime&) = delete;
+  ~OneSetupAtATime() {
+    if (lock_) {
+      ReleaseMutex(lock_.Get());
+    }
+  }
+
+ private:
+  static constexpr const wchar_t* kSetupLockName = L"Global\\TamlorixUrduPhoneticKeyboardSetup";
+  static constexpr DWORD kLongestWaitMs = 60000;
+  UniqueKernelHandle lock_;
+};
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -75,10 +136,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const SetupArguments arguments = ParseSetupArguments(Arguments());
   SetupOutcome outcome;
   try {
+    const OneSetupAtATime oneAtATime;
     Win32SetupSystem system;
     outcome = RunSetup(arguments, FindEnvironment(system), system);
   } catch (const SystemError& error) {
-    // Failed before the first change: finding the folders it works in.
+    // Failed before the first change: waiting for another setup, finding the folders.
     outcome.result = SetupResult::Failed;
     outcome.action = arguments.action;
     outcome.errorNumber = error.Number();
@@ -86,9 +148,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     outcome.errorContext = error.Context();
   }
   if (!arguments.quiet) {
-    MessageBoxW(nullptr, SetupMessage(outcome).c_str(), kSetupTitle,
-                MB_OK | MB_SETFOREGROUND |
-                    (SetupMessageIsWarning(outcome) ? MB_ICONWARNING : MB_ICONINFORMATION));
+    ShowMessage(outcome);
   }
   return SetupExitCode(outcome);
 }

@@ -431,3 +431,35 @@ TEST_F(LayoutSetup, AFileInUsePartWayRollsEverythingBack) {
 }
 
 }  // namespace
+
+// Setup runs started together (an install button pressed twice quickly) work one after the
+// other: while another holds the lock, setup waits and changes nothing.
+namespace {
+
+TEST_F(LayoutSetup, ASecondSetupWaitsUntilTheFirstHasFinished) {
+  SetLastError(ERROR_SUCCESS);
+  UniqueKernelHandle lock(
+      CreateMutexW(nullptr, TRUE, L"Global\\TamlorixUrduPhoneticKeyboardSetup"));
+  ASSERT_TRUE(lock);
+  ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "another setup is running";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::wstring commandLine = Quoted(SetupExe()) + L" /quiet";
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &info));
+  const UniqueKernelHandle thread(info.hThread);
+  const UniqueKernelHandle process(info.hProcess);
+  EXPECT_EQ(WaitForSingleObject(process.Get(), 2000), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_SAME_STATE(before_, MachineState());
+
+  ReleaseMutex(lock.Get());
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 30000), WAIT_OBJECT_0);
+  DWORD exitCode = 99;
+  GetExitCodeProcess(process.Get(), &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kLayouts + L"\\a0000420", L"Layout File"),
+            L"kbdurph.dll");
+}
+
+}  // namespace
