@@ -91,7 +91,7 @@ std::wstring Decode(const Reader& reader, const NameRecord& record) {
   return text;
 }
 
-std::wstring Trimmed(std::wstring text) {
+std::wstring Trimmed(const std::wstring& text) {
   const auto first = text.find_first_not_of(L' ');
   if (first == std::wstring::npos) {
     return {};

@@ -35,7 +35,9 @@ void CopyAndRegisterFonts(InstallSystem& system, std::size_t& registered) {
     if (!valueName) {
       throw SystemError(kErrorBadFormat, L"Not a font file.", source);
     }
-    const std::wstring destination = fontsFolder + L"\\" + name;
+    std::wstring destination = fontsFolder;
+    destination += L'\\';
+    destination += name;
     system.CopyFileOver(source, destination);
     system.RegisterFont(*valueName, name, destination);
     ++registered;

@@ -131,7 +131,7 @@ void Win32InstallSystem::RegisterFont(const std::wstring& valueName, const std::
   const UniqueRegKey key(opened);
   // A bare file name: the system looks for it in the Fonts folder.
   const auto* data = reinterpret_cast<const BYTE*>(fileName.c_str());
-  const auto size = static_cast<DWORD>((fileName.size() + 1) * sizeof(wchar_t));
+  const DWORD size = static_cast<DWORD>(fileName.size() + 1) * static_cast<DWORD>(sizeof(wchar_t));
   const LSTATUS set = RegSetValueExW(key.Get(), valueName.c_str(), 0, REG_SZ, data, size);
   if (set != ERROR_SUCCESS) {
     ThrowSystemError(static_cast<DWORD>(set), L"Registering the font " + fileName);

@@ -151,7 +151,7 @@ void frmAbout::OnDrawLink(const DRAWITEMSTRUCT& item) const {
 }
 
 bool frmAbout::FilterKeyboard(HWND topLevel, MSG& message) {
-  frmAbout& form = Instance();
+  const frmAbout& form = Instance();
   if (topLevel != form.hwnd_) {
     return false;
   }
