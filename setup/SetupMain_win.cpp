@@ -18,9 +18,30 @@
 
 namespace {
 
+// A function of shell32, which is loaded by its full path in the system folder when first
+// needed: a static import would be resolved before the DLL search is restricted, and Wine
+// then takes shell32's own imports (shlwapi, shcore) from this program's folder. Null when
+// it cannot be found.
+template <typename Function>
+Function ShellFunction(const char* name) {
+  static const HMODULE shell = [] {
+    wchar_t path[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 13 >= MAX_PATH) {
+      return HMODULE{};
+    }
+    return LoadLibraryW((std::wstring(path, length) + L"\\shell32.dll").c_str());
+  }();
+  if (shell == nullptr) {
+    return nullptr;
+  }
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(shell, name)));
+}
+
 std::vector<std::wstring> Arguments() {
   int count = 0;
-  wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
+  const auto split = ShellFunction<decltype(&CommandLineToArgvW)>("CommandLineToArgvW");
+  wchar_t** words = split != nullptr ? split(GetCommandLineW(), &count) : nullptr;
   std::vector<std::wstring> arguments;
   for (int i = 1; words != nullptr && i < count; ++i) {
     arguments.emplace_back(words[i]);
@@ -59,8 +80,12 @@ SetupEnvironment FindEnvironment(const Win32SetupSystem& system) {
   environment.setupPath = ModulePath();
   environment.sourceFolder = Folder(environment.setupPath);
   wchar_t programFiles[MAX_PATH];
+  const auto folderPath = ShellFunction<decltype(&SHGetFolderPathW)>("SHGetFolderPathW");
+  if (folderPath == nullptr) {
+    ThrowLastError(L"the Program Files folder");
+  }
   const HRESULT result =
-      SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
+      folderPath(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
   if (FAILED(result)) {
     ThrowSystemError(static_cast<DWORD>(result), L"the Program Files folder");
   }

@@ -15,6 +15,16 @@ TEST(AppFolder, IsThePathBeforeTheLastBackslashWithoutTrailingBackslash) {
             L"\\\\server\\share\\dist");
 }
 
+TEST(AppFolder, AShareInTheSystemsOwnFormIsNamedAsAShare) {
+  EXPECT_EQ(AppFolderFromModulePath(L"\\\\?\\UNC\\server\\share\\dist\\app.exe"),
+            L"\\\\server\\share\\dist");
+  // As Wine 8 gives it.
+  EXPECT_EQ(AppFolderFromModulePath(L"UNC\\server\\share\\a b\\app.exe"),
+            L"\\\\server\\share\\a b");
+  // A folder that is merely called UNC keeps its drive.
+  EXPECT_EQ(AppFolderFromModulePath(L"C:\\UNC\\app.exe"), L"C:\\UNC");
+}
+
 TEST(AppFolder, AtADriveRootKeepsTheRootBackslash) {
   EXPECT_EQ(AppFolderFromModulePath(L"C:\\app.exe"), L"C:\\");
   EXPECT_EQ(AppFolderFromModulePath(L"z:\\a b.exe"), L"z:\\");

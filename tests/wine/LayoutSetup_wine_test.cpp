@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "MachineSnapshot_win.h"
 #include "UiDriver_win.h"
 #include "platform/Handles_win.h"
 
@@ -18,7 +19,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-using Snapshot = std::map<std::wstring, std::wstring>;
 
 const std::wstring kTitle = L"Urdu Phonetic Keyboard Setup";
 const std::wstring kLayouts = L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts";
@@ -49,76 +49,6 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
   std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// The registry below a key, value by value, as text; with the key's own existence recorded.
-void DumpKey(HKEY root, const std::wstring& rootName, const std::wstring& path, Snapshot& out) {
-  HKEY raw = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS) {
-    return;
-  }
-  UniqueRegKey key(raw);
-  const std::wstring name = rootName + L"\\" + path;
-  out[name + L"\\"] = L"(key)";
-  for (DWORD i = 0;; ++i) {
-    wchar_t valueName[16384];
-    DWORD nameLength = 16384;
-    BYTE data[65536];
-    DWORD size = sizeof data;
-    DWORD type = 0;
-    if (RegEnumValueW(key.Get(), i, valueName, &nameLength, nullptr, &type, data, &size) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    std::wstring text = std::to_wstring(type) + L":";
-    for (DWORD b = 0; b < size; ++b) {
-      wchar_t hex[4];
-      swprintf(hex, 4, L"%02x", data[b]);
-      text += hex;
-    }
-    out[name + L"|" + valueName] = text;
-  }
-  std::vector<std::wstring> subkeys;
-  for (DWORD i = 0;; ++i) {
-    wchar_t subkey[256];
-    DWORD length = 256;
-    if (RegEnumKeyExW(key.Get(), i, subkey, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    subkeys.emplace_back(subkey);
-  }
-  for (const auto& subkey : subkeys) {
-    DumpKey(root, rootName, path + L"\\" + subkey, out);
-  }
-}
-
-// A folder's files with their sizes (and our layout file's contents), optionally recursive.
-void DumpFolder(const std::wstring& folder, bool recursive, Snapshot& out) {
-  WIN32_FIND_DATAW data;
-  UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-  if (!find) {
-    return;
-  }
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") {
-      continue;
-    }
-    const std::wstring path = folder + L"\\" + name;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      out[path + L"\\"] = L"(folder)";
-      if (recursive) {
-        DumpFolder(path, true, out);
-      }
-    } else {
-      out[path] = std::to_wstring(data.nFileSizeLow);
-      if (_wcsnicmp(name.c_str(), L"kbdurph", 7) == 0) {
-        const std::string bytes = ReadBytes(path);
-        out[path] += L" " + std::to_wstring(std::hash<std::string>{}(bytes));
-      }
-    }
-  } while (FindNextFileW(find.Get(), &data));
-}
-
 Snapshot MachineState() {
   Snapshot s;
   DumpKey(HKEY_LOCAL_MACHINE, L"HKLM", kLayouts, s);
@@ -132,30 +62,46 @@ Snapshot MachineState() {
   return s;
 }
 
-// Differences in a form a reader can act on.
-std::wstring Diff(const Snapshot& before, const Snapshot& after) {
-  std::wstring text;
-  for (const auto& [k, v] : before) {
-    auto it = after.find(k);
-    if (it == after.end()) {
-      text += L"  gone: " + k + L"\n";
-    } else if (it->second != v) {
-      text += L"  changed: " + k + L"\n";
-    }
-  }
-  for (const auto& [k, v] : after) {
-    if (!before.count(k)) {
-      text += L"  added: " + k + L"\n";
-    }
+// As much as setup could touch, as wide as a test run allows: the whole of HKLM\\SOFTWARE (both
+// views) and of HKCU, the layouts' and session manager's keys, the system folders' listings and
+// Program Files.
+Snapshot WideState() {
+  Snapshot s;
+  DumpKey(HKEY_LOCAL_MACHINE, L"HKLM", L"SOFTWARE", s);
+  DumpKey(HKEY_LOCAL_MACHINE, L"HKLM", kLayouts, s);
+  DumpKey(HKEY_LOCAL_MACHINE, L"HKLM", kSessionManager, s);
+  DumpKey(HKEY_CURRENT_USER, L"HKCU", L"", s);
+  DumpFolder(System32(), false, s);
+  DumpFolder(SysWow64(), false, s);
+  DumpFolder(InstallFolder().substr(0, InstallFolder().rfind(L'\\')), true, s);
+  wchar_t x86[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"ProgramFiles(x86)", x86, MAX_PATH);
+  DumpFolder(x86, true, s);
+  return s;
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) {
+    c = static_cast<wchar_t>(towlower(c));
   }
   return text;
 }
-#define EXPECT_SAME_STATE(before, after)                                \
-  do {                                                                  \
-    const std::wstring diff = Diff(before, after);                      \
-    EXPECT_TRUE(diff.empty()) << "machine state differs:\n"             \
-                              << std::string(diff.begin(), diff.end()); \
-  } while (false)
+
+// Setup's own keys, values and files, and nothing else.
+bool OursAfterInstall(const std::wstring& entry) {
+  const std::wstring lower = Lower(entry);
+  for (const std::wstring& own :
+       {L"HKLM\\" + kLayouts + L"\\a0000420\\", L"HKLM\\" + kLayouts + L"\\a0000420|",
+        L"HKLM\\" + kUninstall + L"\\", L"HKLM\\" + kUninstall + L"|",
+        std::wstring(L"HKCU\\Keyboard Layout\\Substitutes|d0010420"),
+        std::wstring(L"HKCU\\Keyboard Layout\\Preload|2"), System32() + L"\\kbdurph.dll",
+        SysWow64() + L"\\kbdurph.dll", InstallFolder() + L"\\"}) {
+    if (lower.rfind(Lower(own), 0) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
 
 std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const wchar_t* name) {
   wchar_t buffer[1024];
@@ -428,6 +374,41 @@ TEST_F(LayoutSetup, AFileInUsePartWayRollsEverythingBack) {
   EXPECT_SAME_STATE(before, MachineState());
   EXPECT_EQ(ReadBytes(held), "someone else's");
   DeleteFileW(held.c_str());
+}
+
+// "setup.exe touches only its own registry keys and files": after the install every difference
+// is one of its own additions (nothing else added, changed or removed), and the uninstall puts
+// back exactly what was there.
+TEST_F(LayoutSetup, InstallTouchesOnlyItsOwnKeysAndFilesAndUninstallProvesIt) {
+  const Snapshot before = WideState();
+  ASSERT_EQ(RunCommandLine(Quoted(SetupExe()) + L" /quiet").exitCode, 0u);
+  const Snapshot installed = WideState();
+  std::wstring foreign;
+  std::size_t ours = 0;
+  for (const auto& [entry, value] : installed) {
+    const auto old = before.find(entry);
+    const bool added = old == before.end();
+    if (!added && old->second == value) {
+      continue;
+    }
+    if (added && OursAfterInstall(entry)) {
+      ++ours;
+    } else {
+      foreign += (added ? L"  added: " : L"  changed: ") + entry + L"\n";
+    }
+  }
+  for (const auto& [entry, value] : before) {
+    if (!installed.count(entry)) {
+      foreign += L"  gone: " + entry + L"\n";
+    }
+  }
+  EXPECT_TRUE(foreign.empty()) << "install touched more than its own:\n"
+                               << std::string(foreign.begin(), foreign.end());
+  // The layout's key, its Uninstall entry, two user values, two DLLs, its folder and copy.
+  EXPECT_GE(ours, 8u);
+
+  ASSERT_EQ(RunCommandLine(Quoted(SetupExe()) + L" /uninstall /quiet").exitCode, 0u);
+  EXPECT_SAME_STATE(before, WideState());
 }
 
 }  // namespace

@@ -231,6 +231,26 @@ void ClickAt(POINT screenPoint) {
   Settle();
 }
 
+void DoubleClickAt(POINT screenPoint) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT inputs[5]{};
+  for (INPUT& input : inputs) {
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screenPoint.x, 65535, width - 1);
+    input.mi.dy = MulDiv(screenPoint.y, 65535, height - 1);
+  }
+  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+  inputs[3].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+  inputs[4].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &inputs[0], sizeof(INPUT));
+  Sleep(50);
+  SendInput(4, &inputs[1], sizeof(INPUT));
+  Settle();
+}
+
 void ClickClient(HWND window, int x, int y) {
   POINT point{x, y};
   ClientToScreen(window, &point);

@@ -71,6 +71,8 @@ bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = 10s) {
 void BringToFront(HWND window);
 void PressKey(WORD virtualKey, bool alt = false, bool shift = false);
 void ClickAt(POINT screenPoint);
+// Two clicks in one burst of input, well inside the system's double-click time.
+void DoubleClickAt(POINT screenPoint);
 void ClickClient(HWND window, int x, int y);
 void ClickCentre(HWND window);
 

@@ -1,0 +1,131 @@
+#pragma once
+
+// Snapshots of what a user has (registry keys value by value, folders file by file) and their
+// differences, to prove that a run changed only what it should.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/Handles_win.h"
+
+using Snapshot = std::map<std::wstring, std::wstring>;
+
+inline std::string SnapshotFileBytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The registry below a key, value by value, as text; with the key's own existence recorded.
+// A value too large to read is marked so, never silently dropped: the snapshot must see
+// every change.
+inline void DumpKey(HKEY root, const std::wstring& rootName, const std::wstring& path,
+                    Snapshot& out) {
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS) {
+    return;
+  }
+  UniqueRegKey key(raw);
+  const std::wstring name = rootName + L"\\" + path;
+  out[name + L"\\"] = L"(key)";
+  std::vector<wchar_t> valueName(16384);
+  std::vector<BYTE> data(65536);
+  static constexpr wchar_t kHex[] = L"0123456789abcdef";
+  for (DWORD i = 0;;) {
+    DWORD nameLength = static_cast<DWORD>(valueName.size());
+    DWORD size = static_cast<DWORD>(data.size());
+    DWORD type = 0;
+    const LSTATUS status = RegEnumValueW(key.Get(), i, valueName.data(), &nameLength, nullptr,
+                                         &type, data.data(), &size);
+    if (status == ERROR_MORE_DATA && size > data.size()) {
+      data.resize(size);
+      continue;  // the same value again, with room for it
+    }
+    if (status != ERROR_SUCCESS) {
+      break;
+    }
+    std::wstring text = std::to_wstring(type) + L":";
+    for (DWORD b = 0; b < size; ++b) {
+      text += kHex[data[b] >> 4];
+      text += kHex[data[b] & 15];
+    }
+    out[name + L"|" + std::wstring(valueName.data(), nameLength)] = text;
+    ++i;
+  }
+  std::vector<std::wstring> subkeys;
+  for (DWORD i = 0;; ++i) {
+    wchar_t subkey[256];
+    DWORD length = 256;
+    if (RegEnumKeyExW(key.Get(), i, subkey, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    subkeys.emplace_back(subkey);
+  }
+  for (const auto& subkey : subkeys) {
+    DumpKey(root, rootName, path.empty() ? subkey : path + L"\\" + subkey, out);
+  }
+}
+
+// A folder's files with their sizes (and the contents of our layout file, or of every file),
+// optionally recursive.
+inline void DumpFolder(const std::wstring& folder, bool recursive, Snapshot& out,
+                       bool hashEveryFile = false) {
+  WIN32_FIND_DATAW data;
+  UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (!find) {
+    return;
+  }
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") {
+      continue;
+    }
+    const std::wstring path = folder + L"\\" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      out[path + L"\\"] = L"(folder)";
+      if (recursive) {
+        DumpFolder(path, true, out, hashEveryFile);
+      }
+    } else {
+      out[path] = std::to_wstring(data.nFileSizeLow);
+      if (hashEveryFile || _wcsnicmp(name.c_str(), L"kbdurph", 7) == 0) {
+        const std::string bytes = SnapshotFileBytes(path);
+        out[path] += L" " + std::to_wstring(std::hash<std::string>{}(bytes));
+      }
+    }
+  } while (FindNextFileW(find.Get(), &data));
+}
+
+// Differences in a form a reader can act on.
+inline std::wstring Diff(const Snapshot& before, const Snapshot& after) {
+  std::wstring text;
+  for (const auto& [k, v] : before) {
+    auto it = after.find(k);
+    if (it == after.end()) {
+      text += L"  gone: " + k + L"\n";
+    } else if (it->second != v) {
+      text += L"  changed: " + k + L"\n";
+    }
+  }
+  for (const auto& [k, v] : after) {
+    if (!before.count(k)) {
+      text += L"  added: " + k + L"\n";
+    }
+  }
+  return text;
+}
+#define EXPECT_SAME_STATE(before, after)                                \
+  do {                                                                  \
+    const std::wstring diff = Diff(before, after);                      \
+    EXPECT_TRUE(diff.empty()) << "machine state differs:\n"             \
+                              << std::string(diff.begin(), diff.end()); \
+  } while (false)
