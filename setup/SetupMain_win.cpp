@@ -9,6 +9,7 @@
 
 #include "platform/DllSearch_win.h"
 #include "platform/SystemError_win.h"
+#include "platform/SystemLibrary_win.h"
 #include "setup/Setup.h"
 #include "setup/SetupMessages.h"
 #include "setup/SetupSystem_win.h"
@@ -18,24 +19,15 @@
 
 namespace {
 
-// A function of shell32, which is loaded by its full path in the system folder when first
-// needed: a static import would be resolved before the DLL search is restricted, and Wine
-// then takes shell32's own imports (shlwapi, shcore) from this program's folder. Null when
-// it cannot be found.
+// A function of shell32, looked up in the system folder when first needed (see
+// platform/SystemLibrary_win.h for why it is not imported); null when it cannot be found.
 template <typename Function>
 Function ShellFunction(const char* name) {
-  static const HMODULE shell = [] {
-    wchar_t path[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 13 >= MAX_PATH) {
-      return HMODULE{};
-    }
-    return LoadLibraryW((std::wstring(path, length) + L"\\shell32.dll").c_str());
-  }();
-  if (shell == nullptr) {
+  try {
+    return SystemFunction<Function>(L"shell32.dll", name);
+  } catch (const SystemError&) {
     return nullptr;
   }
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(shell, name)));
 }
 
 std::vector<std::wstring> Arguments() {
