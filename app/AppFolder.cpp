@@ -1,20 +1,33 @@
 #include "app/AppFolder.h"
 
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// A program started from a network share can be given its own path in the system's form of the
+// share, "\\?\UNC\server\share\..." (Wine 8 even drops the "\\?\"); every path composed from
+// it then misses. The share's ordinary name, "\\server\share\...", names the same file.
+std::wstring OrdinaryShareName(std::wstring_view path) {
+  constexpr std::wstring_view kForms[] = {L"\\\\?\\UNC\\", L"UNC\\"};
+  const auto* form = std::find_if(std::begin(kForms), std::end(kForms), [&](std::wstring_view f) {
+    return path.substr(0, f.size()) == f;
+  });
+  if (form == std::end(kForms)) {
+    return std::wstring(path);
+  }
+  return L"\\\\" + std::wstring(path.substr(form->size()));
+}
+
+}  // namespace
+
 std::wstring AppFolderFromModulePath(std::wstring_view modulePath) {
-  // A program started from a network share can be given its own path in the system's form of
-  // the share, "\\?\UNC\server\share\..." (Wine 8 even drops the "\\?\"); every path composed
-  // from it then misses. The share's ordinary name, "\\server\share\...", names the same file.
-  for (const std::wstring_view form :
-       {std::wstring_view(L"\\\\?\\UNC\\"), std::wstring_view(L"UNC\\")}) {
-    if (modulePath.substr(0, form.size()) == form) {
-      return AppFolderFromModulePath(L"\\\\" + std::wstring(modulePath.substr(form.size())));
-    }
+  std::wstring path = OrdinaryShareName(modulePath);
+  const auto lastSlash = path.find_last_of(L'\\');
+  if (lastSlash == std::wstring::npos) {
+    return path;
   }
-  const auto lastSlash = modulePath.find_last_of(L'\\');
-  if (lastSlash == std::wstring_view::npos) {
-    return std::wstring(modulePath);
-  }
-  std::wstring folder(modulePath.substr(0, lastSlash));
+  std::wstring folder = path.substr(0, lastSlash);
   // "C:" alone names the drive's current directory, not its root.
   if (folder.size() == 2 && folder[1] == L':') {
     folder += L'\\';

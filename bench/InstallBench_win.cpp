@@ -22,14 +22,14 @@
 #include "install/InstallPaths.h"
 #include "install/InstallSystem_win.h"
 #include "install/Module1_win.h"
+#include <algorithm>
+
 #include "platform/Handles_win.h"
 
 namespace {
 
 std::wstring WindowsPath(std::wstring path) {
-  for (wchar_t& c : path) {
-    c = c == L'/' ? L'\\' : c;
-  }
+  std::replace(path.begin(), path.end(), L'/', L'\\');
   if (!path.empty() && path.front() == L'\\') {
     path.insert(0, L"Z:");  // Wine maps the Unix root to drive Z:
   }
