@@ -80,12 +80,12 @@ void frmMain::CreateButtons(HINSTANCE instance) {
   // Created in tab order: the dialog manager walks the children in creation order.
   const auto order = frmMainTabOrder();
   for (std::size_t i = 0; i < order.size(); ++i) {
-    const ButtonSpec& spec = *order[i];
-    const PixelRect r = ToPixels(spec.bounds, dpi_);
-    const std::wstring caption(spec.caption);
+    const ButtonSpec& row = *order[i];
+    const PixelRect r = ToPixels(row.bounds, dpi_);
+    const std::wstring caption(row.caption);
     const HWND button = CreateWindowExW(
         0, L"BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, r.left,
-        r.top, r.width, r.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+        r.top, r.width, r.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
         instance, nullptr);
     if (button == nullptr) {
       ThrowLastError(L"Creating a button of the main window");

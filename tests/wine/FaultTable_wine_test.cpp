@@ -332,9 +332,9 @@ TEST_F(FaultTable, ADoubleClickOnAnInstallButton) {
   ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"double click")));
   const HWND window = StartProgram();
   ASSERT_NE(window, nullptr);
-  const auto spec = std::find_if(kfrmMainButtons.begin(), kfrmMainButtons.end(),
+  const auto item = std::find_if(kfrmMainButtons.begin(), kfrmMainButtons.end(),
                                  [](auto& b) { return b.action == MainAction::Windows7Install; });
-  const HWND button = ui::FindChildByText(window, std::wstring(spec->caption));
+  const HWND button = ui::FindChildByText(window, std::wstring(item->caption));
   ASSERT_NE(button, nullptr);
   // What a double click delivers to the button: press, release, the second press as a double
   // click, release; in the button's own queue, so that nothing else on the desktop can take it.

@@ -44,9 +44,9 @@ std::string Hex(COLORREF c) {
 std::string Hex(Rgb c) { return Hex(RGB(c.r, c.g, c.b)); }
 
 const ButtonSpec& MainButton(MainAction action) {
-  for (const ButtonSpec& spec : kfrmMainButtons) {
-    if (spec.action == action) {
-      return spec;
+  for (const ButtonSpec& item : kfrmMainButtons) {
+    if (item.action == action) {
+      return item;
     }
   }
   throw std::logic_error("no such button");
@@ -192,13 +192,13 @@ TEST(InfoWindowResources, TheSystemDecodesTheBannerGifAndThePictureJpegAtTheirSi
       LoadLibraryExW(ui::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   ASSERT_TRUE(exe);
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  for (const PictureSpec& spec : kfrmAboutProgrammerPictures) {
-    SCOPED_TRACE(std::string(spec.name.begin(), spec.name.end()));
+  for (const PictureSpec& item : kfrmAboutProgrammerPictures) {
+    SCOPED_TRACE(std::string(item.name.begin(), item.name.end()));
     DWORD size = 0;
-    const BYTE* bytes = Resource(exe.Get(), spec.resourceId, MAKEINTRESOURCEW(10), &size);
+    const BYTE* bytes = Resource(exe.Get(), item.resourceId, MAKEINTRESOURCEW(10), &size);
     ASSERT_NE(bytes, nullptr);  // RT_RCDATA
     const std::string magic(reinterpret_cast<const char*>(bytes), 4);
-    EXPECT_EQ(magic, spec.resourceId == IDR_ABOUT_BANNER_GIF ? "GIF8" : "\xFF\xD8\xFF\xE0");
+    EXPECT_EQ(magic, item.resourceId == IDR_ABOUT_BANNER_GIF ? "GIF8" : "\xFF\xD8\xFF\xE0");
     const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
     std::memcpy(GlobalLock(memory), bytes, size);
     GlobalUnlock(memory);
@@ -213,8 +213,8 @@ TEST(InfoWindowResources, TheSystemDecodesTheBannerGifAndThePictureJpegAtTheirSi
     picture->get_Width(&width);
     picture->get_Height(&height);
     // HIMETRIC (1/100 mm) back to pixels at 96 DPI.
-    EXPECT_EQ(MulDiv(width, 96, 2540), spec.pixelWidth);
-    EXPECT_EQ(MulDiv(height, 96, 2540), spec.pixelHeight);
+    EXPECT_EQ(MulDiv(width, 96, 2540), item.pixelWidth);
+    EXPECT_EQ(MulDiv(height, 96, 2540), item.pixelHeight);
     picture->Release();
     stream->Release();
   }

@@ -302,10 +302,10 @@ class Install : public ::testing::Test {
   }
 
   void Click(HWND window, MainAction action) {
-    for (const ButtonSpec& spec : kfrmMainButtons) {
-      if (spec.action == action) {
+    for (const ButtonSpec& item : kfrmMainButtons) {
+      if (item.action == action) {
         // The button's own click, as the mouse gives it, without racing for the foreground.
-        const HWND button = ui::FindChildByText(window, std::wstring(spec.caption));
+        const HWND button = ui::FindChildByText(window, std::wstring(item.caption));
         ASSERT_NE(button, nullptr);
         PostMessageW(button, BM_CLICK, 0, 0);
         return;

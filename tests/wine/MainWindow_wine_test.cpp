@@ -37,8 +37,8 @@ class MainWindow : public ::testing::Test {
       program_->Kill();
     }
   }
-  HWND Button(const ButtonSpec& spec) const {
-    return ui::FindChildByText(window_, std::wstring(spec.caption));
+  HWND Button(const ButtonSpec& item) const {
+    return ui::FindChildByText(window_, std::wstring(item.caption));
   }
 
   std::unique_ptr<ui::Program> program_;
@@ -80,19 +80,19 @@ TEST(ProgramFile, CarriesOneIconOf32By32PixelsIn256Colours) {
 TEST_F(MainWindow, ShowsSixColouredButtonsWhereTheTableSaysAndTheOrangeLine) {
   const auto children = ui::ChildrenInZOrder(window_);
   ASSERT_EQ(children.size(), 6u);
-  for (const ButtonSpec& spec : kfrmMainButtons) {
-    SCOPED_TRACE(std::string(spec.name.begin(), spec.name.end()));
-    const HWND button = Button(spec);
+  for (const ButtonSpec& item : kfrmMainButtons) {
+    SCOPED_TRACE(std::string(item.name.begin(), item.name.end()));
+    const HWND button = Button(item);
     ASSERT_NE(button, nullptr);
     const RECT r = ui::RectInParent(button);
-    const PixelRect expected = ToPixels(spec.bounds, kDpi);
+    const PixelRect expected = ToPixels(item.bounds, kDpi);
     EXPECT_EQ(r.left, expected.left);
     EXPECT_EQ(r.top, expected.top);
     EXPECT_EQ(r.right - r.left, expected.width);
     EXPECT_EQ(r.bottom - r.top, expected.height);
     // Inside the raised edge, left of the centred caption: the button's own colour.
     const COLORREF seen = ui::ClientPixel(window_, r.left + 8, (r.top + r.bottom) / 2);
-    EXPECT_EQ(Hex(seen), Hex(ToColorRef(spec.background)));
+    EXPECT_EQ(Hex(seen), Hex(ToColorRef(item.background)));
   }
   EXPECT_EQ(Hex(ui::ClientPixel(window_, 20, 10)), Hex(ToColorRef(kfrmMain.background)));
   const int lineY = TwipsToPixels(kfrmMainLine1.from.y, kDpi);

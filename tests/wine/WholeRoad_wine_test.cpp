@@ -276,9 +276,9 @@ class WholeRoad : public ::testing::Test {
   }
 
   HWND ClickWindows7Button(HWND window) {
-    for (const ButtonSpec& spec : kfrmMainButtons) {
-      if (spec.action == MainAction::Windows7Install) {
-        const HWND button = ui::FindChildByText(window, std::wstring(spec.caption));
+    for (const ButtonSpec& item : kfrmMainButtons) {
+      if (item.action == MainAction::Windows7Install) {
+        const HWND button = ui::FindChildByText(window, std::wstring(item.caption));
         if (button != nullptr) {
           PostMessageW(button, BM_CLICK, 0, 0);
         }
