@@ -83,7 +83,7 @@ run_program() {
   fi
   # No display: show it on a virtual one and save a screenshot.
   eval "$("$build/wine-run.sh" --print-env)"
-  "$build/wine-run.sh" "$exe" &
+  "$build/wine-run.sh" "$exe" >build/program.log 2>&1 </dev/null &
   local shot="$PWD/build/main-window.png"
   for _ in $(seq 1 60); do
     if xwininfo -root -tree 2>/dev/null | grep -q 'Tamlorix Install Urdu Phonetic'; then break; fi
