@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 packages=(
   cmake ninja-build g++ googletest python3
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
-  wine wine64 wine32:i386 fonts-wine xvfb x11-utils imagemagick
+  wine wine64 wine32:i386 fonts-wine fonts-liberation xvfb x11-utils imagemagick
   librsvg2-bin
   # The distribution: the Urdu fonts it ships, the runtime licence it carries.
   fonts-noto-core mingw-w64-common
@@ -33,7 +33,8 @@ install_missing() {
     as_root dpkg --add-architecture i386
   fi
   as_root apt-get update -qq
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # With the recommended packages: Wine's fonts (Liberation) are what the tests measure text with.
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
 build() {
