@@ -59,3 +59,9 @@ void SetWindowIcons(HWND window, int iconId) {
   SendMessageW(window, WM_SETICON, ICON_SMALL,
                reinterpret_cast<LPARAM>(load(SM_CXSMICON, SM_CYSMICON)));
 }
+
+void FillClient(HWND window, HDC dc, HBRUSH brush) {
+  RECT client{};
+  GetClientRect(window, &client);
+  FillRect(dc, &client, brush);
+}

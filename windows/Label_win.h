@@ -21,5 +21,8 @@ HBRUSH PrepareLabelColours(HDC dc, const LabelSpec& label);
 // The window's picture of `line`, one pixel wide per 96 DPI.
 void DrawLine(HDC dc, const LineSpec& line, int dpi);
 
+// Paints a window's whole client area with its background brush (erasing and printing).
+void FillClient(HWND window, HDC dc, HBRUSH brush);
+
 // Sets the window's big and small icons from one icon resource, scaled by the system.
 void SetWindowIcons(HWND window, int iconId);

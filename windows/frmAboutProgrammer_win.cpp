@@ -123,24 +123,18 @@ LRESULT CALLBACK frmAboutProgrammer::WindowProc(HWND hwnd, UINT message, WPARAM 
 
 LRESULT frmAboutProgrammer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_ERASEBKGND: {
-      RECT client{};
-      GetClientRect(hwnd_, &client);
-      FillRect(reinterpret_cast<HDC>(wParam), &client, background_.Get());
+    case WM_ERASEBKGND:
+      FillClient(hwnd_, reinterpret_cast<HDC>(wParam), background_.Get());
       return TRUE;
-    }
     case WM_PAINT: {
       const ScopedPaint paint(hwnd_);
       PaintContent(paint.Get());
       return 0;
     }
-    case WM_PRINTCLIENT: {
-      RECT client{};
-      GetClientRect(hwnd_, &client);
-      FillRect(reinterpret_cast<HDC>(wParam), &client, background_.Get());
+    case WM_PRINTCLIENT:
+      FillClient(hwnd_, reinterpret_cast<HDC>(wParam), background_.Get());
       PaintContent(reinterpret_cast<HDC>(wParam));
       return 0;
-    }
     case WM_CTLCOLORSTATIC: {
       const LabelSpec* label = FindLabel(reinterpret_cast<HWND>(lParam));
       if (label != nullptr) {
