@@ -94,7 +94,7 @@ KernelReading ReadLayoutAsKernel(const PeImage& file, PointerLayout pointers) {
   }
   const auto tables = DecodeDescriptor(file, descriptor->rva, pointers);
   if (!tables) {
-    reading.refusal = "KbdLayerDescriptor's code is not the one instruction the kernel decodes";
+    reading.refusal = "KbdLayerDescriptor's code is not in the form the kernel decodes";
     return reading;
   }
   reading.tablesAddress = *tables;

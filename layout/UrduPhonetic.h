@@ -8,8 +8,8 @@
 
 #include "layout/PcKeyboard.h"
 
-// The Urdu Phonetic keyboard layout. This table is the layout: the DLLs for every Windows
-// architecture, the chart and the tests are all made from it.
+// The Urdu Phonetic keyboard layout. These tables are the layout: the DLLs for every Windows
+// architecture, the chart and the tests are all made from them.
 
 namespace layout {
 
@@ -28,7 +28,7 @@ inline constexpr char16_t kRlm = 0x200F;   // right-to-left mark
 inline constexpr char16_t kNbsp = 0x00A0;  // no-break space
 
 struct KeyDefinition {
-  std::uint16_t scanCode;  // Set 1; kE0 | code for an extended key; 0 for a keypad digit
+  std::uint16_t scanCode;  // Set 1; kE0 | code for an extended key; 0 when Num Lock makes it
   std::uint8_t vk;
   CapsLock caps;
   std::array<char16_t, kLevelCount> chars;  // indexed by Level
@@ -41,9 +41,10 @@ struct KeyDefinition {
 //  1. kControlKeys: the keys that type only control characters (Base, Shift, Ctrl), first,
 //     so that Esc, not Ctrl+[, is the key for the escape character;
 //  2. kTypingKeys: the main keyboard, in all six shift states;
-//  3. kPlainKeys: Tab and the keypad's operators (Base, Shift);
-//  4. kKeypadDigits: the keypad's digits (Base), last, so that a search for '*', '+', '-', '/'
-//     or a digit finds the main keyboard's key first.
+//  3. kPlainKeys: Tab and the keypad's operators (Base, Shift), after the main keyboard, so
+//     that a search for '*', '+', '-' or '/' finds Shift+8, Shift+=, - and / first;
+//  4. kKeypadDigits: the keypad's digits (Base), last, so that a search for a Latin digit finds
+//     AltGr and the digit row first.
 // Each table ends with its last row; counts are taken with std::size, there is no terminator.
 //
 // Each Latin letter gives the Urdu letter that sounds like it; Shift gives its retroflex,

@@ -230,4 +230,23 @@ TEST(LayoutDllFileWow64, ASlotWithANonZeroUpperHalfIsRefused) {
   EXPECT_EQ(kernel.refusal, "key name: upper half of the slot is not zero");
 }
 
+TEST(LayoutDllFileX86, ADescriptorOfAnotherFormOrAFileOfAnotherMachineIsRefused) {
+  std::vector<std::uint8_t> bytes = DllBytes(kX86);
+  const auto good = Parse(bytes);
+  ASSERT_TRUE(good);
+  EXPECT_EQ(layout::ReadLayoutAsKernel(*good, PointerLayout::Wide).refusal,
+            "the file is for machine 0x14c, not 0x8664");
+  const auto descriptor = good->FindExport("KbdLayerDescriptor");
+  ASSERT_TRUE(descriptor);
+  const PeImage::Section* text = good->FindSection(".text");
+  ASSERT_NE(text, nullptr);
+  const std::size_t ret = text->rawOffset + (descriptor->rva - text->virtualAddress) + 5;
+  ASSERT_EQ(bytes[ret], 0xC3);
+  bytes[ret] = 0x90;  // mov eax, imm32 followed by anything but ret
+  const auto image = Parse(bytes);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(layout::ReadLayoutAsKernel(*image, PointerLayout::Narrow).refusal,
+            "KbdLayerDescriptor's code is not in the form the kernel decodes");
+}
+
 }  // namespace
