@@ -277,12 +277,12 @@ std::string RenderChartSvg() {
   const char* notes[] = {
       "AltGr is the right Alt key (or Ctrl+Alt). Marks (zabar, zer, pesh ...) are typed after "
       "their letter.",
-      "Shift+Space types a zero-width non-joiner (ZWNJ): it keeps two words apart without a "
-      "space.",
+      "AltGr+Space types a zero-width non-joiner (ZWNJ), which keeps two words apart without a "
+      "space; Shift+AltGr+Space a joiner (ZWJ).",
       "Urdu digits on the digit row, Latin digits with AltGr and on the numeric keypad. Caps "
       "Lock changes nothing.",
       "The extra key beside left Shift on 102-key keyboards types \\ and |, like the key above "
-      "Enter.",
+      "Enter; Brazilian ABNT keyboards' extra keys type / ؟ and the keypad's .",
   };
   double noteY = ly + 20;
   for (const char* note : notes) {

@@ -5,11 +5,6 @@
 
 namespace layout {
 
-namespace {
-
-constexpr char16_t kNothing = 0xF000;
-constexpr std::size_t kMaxEntries = 1024;  // a table longer than this has lost its end marker
-
 std::string Hex(std::uint64_t value) {
   static const char digits[] = "0123456789abcdef";
   std::string text;
@@ -19,6 +14,11 @@ std::string Hex(std::uint64_t value) {
   } while (value != 0);
   return "0x" + text;
 }
+
+namespace {
+
+constexpr char16_t kNothing = 0xF000;
+constexpr std::size_t kMaxEntries = 1024;  // a table longer than this has lost its end marker
 
 // Reads the fields of one structure in order, aligning each as the compiler does.
 class Walker {
@@ -37,6 +37,7 @@ class Walker {
     return value;
   }
 
+  // A pointer that leads outside the memory is reported and read as null, not followed.
   std::uint64_t Pointer(std::uint64_t address, const char* what) const {
     std::uint64_t value = 0;
     if (pointers_ == PointerLayout::Narrow) {
@@ -51,6 +52,12 @@ class Walker {
     const std::size_t relocatedWidth = pointers_ == PointerLayout::Wide ? 8 : 4;
     if (value != 0 && !memory_.IsRelocated(address, relocatedWidth)) {
       problems_.push_back(std::string(what) + " at " + Hex(address) + " has no relocation");
+    }
+    std::uint8_t probe = 0;
+    if (value != 0 && !memory_.Read(value, &probe, 1)) {
+      problems_.push_back(std::string(what) + " at " + Hex(address) + " points to " + Hex(value) +
+                          ", outside " + std::string(memory_.Name()));
+      return 0;
     }
     return value;
   }
@@ -87,7 +94,7 @@ void ReadKeyNames(const Walker& w, std::uint64_t table, std::uint16_t prefix,
     const auto vsc = w.Value<std::uint8_t>(table + i * stride, "key name scan code");
     const std::uint64_t text = w.Pointer(table + i * stride + p, "key name");
     if (vsc == 0 && text == 0) return;
-    names[static_cast<std::uint16_t>(prefix | vsc)] = w.String(text, "key name");
+    names[static_cast<std::uint16_t>(prefix | vsc)] = text != 0 ? w.String(text, "key name") : u"";
   }
   w.Problem("key name table without an end");
 }
@@ -117,6 +124,20 @@ char16_t DecodedLayout::CharacterFor(std::uint8_t vk, unsigned modifierBits) con
     }
   }
   return kNothing;
+}
+
+std::optional<DecodedLayout::Keystroke> DecodedLayout::KeystrokeFor(char16_t c) const {
+  for (const std::vector<DecodedKey>& table : tables) {
+    for (const DecodedKey& key : table) {
+      for (std::size_t column = 0; column < key.chars.size(); ++column) {
+        if (key.chars[column] != c) continue;
+        for (unsigned bits = 0; bits < modifierColumns.size(); ++bits) {
+          if (modifierColumns[bits] == column) return Keystroke{key.vk, bits};
+        }
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 DecodedLayout ReadKbdTables(const ImageMemory& memory, std::uint64_t address,
@@ -272,6 +293,9 @@ std::optional<PeImage> PeImage::Parse(std::vector<std::uint8_t> file, std::strin
   for (std::uint16_t s = 0; s < sectionCount; ++s) {
     Section section{};
     const std::size_t at = sectionTable + 40 * s;
+    for (std::size_t c = 0; c < 8 && at + c < f.size() && f[at + c] != 0; ++c) {
+      section.name.push_back(static_cast<char>(f[at + c]));
+    }
     if (!Get(f, at + 8, section.virtualSize) || !Get(f, at + 12, section.virtualAddress) ||
         !Get(f, at + 16, section.rawSize) || !Get(f, at + 20, section.rawOffset)) {
       error = "section table cut short";
@@ -389,36 +413,10 @@ std::optional<PeImage::Export> PeImage::FindExport(std::string_view name) const 
   return std::nullopt;
 }
 
-std::optional<PeImage::ConstantResult> PeImage::ConstantReturnedBy(std::uint32_t rva) const {
-  std::uint8_t code[16] = {};
-  if (!ReadRva(rva, code, sizeof code)) return std::nullopt;
-  std::optional<std::uint64_t> value;
-  bool upperZero = false;
-  for (std::size_t at = 0; at < sizeof code;) {
-    if (code[at] == 0xB8 && at + 5 <= sizeof code) {  // mov eax, imm32
-      std::uint32_t imm = 0;
-      std::memcpy(&imm, code + at + 1, 4);
-      value = imm;
-      at += 5;
-    } else if ((code[at] == 0x31 || code[at] == 0x33) && at + 2 <= sizeof code &&
-               code[at + 1] == 0xD2) {  // xor edx, edx
-      upperZero = true;
-      at += 2;
-    } else if (code[at] == 0x48 && at + 7 <= sizeof code && code[at + 1] == 0x8D &&
-               code[at + 2] == 0x05) {  // lea rax, [rip + disp32]
-      std::int32_t disp = 0;
-      std::memcpy(&disp, code + at + 3, 4);
-      value = imageBase_ + rva + at + 7 + static_cast<std::int64_t>(disp);
-      upperZero = true;
-      at += 7;
-    } else if (code[at] == 0xC3) {  // ret
-      if (!value) return std::nullopt;
-      return ConstantResult{*value, upperZero};
-    } else {
-      return std::nullopt;
-    }
-  }
-  return std::nullopt;
+const PeImage::Section* PeImage::FindSection(std::string_view name) const {
+  const auto it = std::find_if(sections_.begin(), sections_.end(),
+                               [name](const Section& s) { return s.name == name; });
+  return it == sections_.end() ? nullptr : &*it;
 }
 
 }  // namespace layout

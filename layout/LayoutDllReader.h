@@ -9,22 +9,24 @@
 #include <utility>
 #include <vector>
 
-// Reads a keyboard layout DLL's tables back the way Windows reads them, so tests can compare
-// what a DLL holds with the layout's definition: from a DLL loaded in this process, or from a
-// DLL file of any architecture (the 32-bit ones cannot be loaded by a 64-bit test).
+// Walks a keyboard layout DLL's tables, so tests can compare what a DLL holds with the layout's
+// definition: in a DLL a program loaded, in a DLL file addressed as the loader would map it
+// (any architecture: the 32-bit ones cannot be loaded by a 64-bit test), or in the copy of its
+// .data section that Windows' kernel makes (KernelLayoutReader.h).
 
 namespace layout {
 
-// Memory holding a layout's tables: a loaded DLL, or a DLL file addressed as if mapped at its
-// preferred base.
+// Memory holding a layout's tables.
 class ImageMemory {
  public:
   virtual ~ImageMemory() = default;
-  // Copies size bytes at address; false when they lie outside the image.
+  // Copies size bytes at address; false when they lie outside this memory.
   virtual bool Read(std::uint64_t address, void* out, std::size_t size) const = 0;
-  // Whether the loader fixes up a pointer of this width stored at address when the image is
-  // mapped elsewhere than its preferred base.
+  // Whether a pointer of this width stored at address is fixed up when the memory is moved:
+  // by a base relocation for a loaded image.
   virtual bool IsRelocated(std::uint64_t address, std::size_t width) const = 0;
+  // What this memory is, for reports of pointers that lead outside it.
+  virtual std::string_view Name() const { return "the image"; }
 };
 
 // How the tables store pointers.
@@ -55,14 +57,26 @@ struct DecodedLayout {
   bool hasLigatures = false;
   std::uint32_t keyboardType = 0;
   std::uint32_t keyboardSubType = 0;
-  // Anything a loader would trip over: unreadable pointers, table sizes that disagree, slot
-  // upper halves not zero, pointers without a relocation.
+  // Anything a reader would trip over: pointers that lead outside the memory, table sizes that
+  // disagree, slot upper halves not zero, pointers without a relocation.
   std::vector<std::string> problems;
 
   // What Windows types for a virtual key with a combination of modifier bits (Shift 1,
   // Ctrl 2, Alt 4), or 0xF000 for nothing.
   char16_t CharacterFor(std::uint8_t vk, unsigned modifierBits) const;
+
+  struct Keystroke {
+    std::uint8_t vk;
+    unsigned modifierBits;
+    bool operator==(const Keystroke&) const = default;
+  };
+  // The keystroke VkKeyScanEx gives for a character: the first key, searching the tables in
+  // order, each key's columns in order, with the fewest modifier bits for that column.
+  std::optional<Keystroke> KeystrokeFor(char16_t c) const;
 };
+
+// A number as the reports write it: lower-case hexadecimal with 0x.
+std::string Hex(std::uint64_t value);
 
 // Walks the KBDTABLES at address and everything it points to.
 DecodedLayout ReadKbdTables(const ImageMemory& memory, std::uint64_t address,
@@ -89,27 +103,25 @@ class PeImage final : public ImageMemory {
   };
   std::optional<Export> FindExport(std::string_view name) const;
 
-  // The value a function of a fixed return-a-constant shape returns, as an address at the
-  // preferred base: "mov eax, imm32 [; xor edx, edx]; ret" (32-bit) or "lea rax, [rip+d];
-  // ret" (64-bit). upperHalfZero says whether EDX (the high half of a 64-bit result on
-  // 32-bit code) is cleared. Nothing for any other code.
-  struct ConstantResult {
-    std::uint64_t value;
-    bool upperHalfZero;
+  struct Section {
+    std::string name;
+    std::uint32_t virtualAddress;
+    std::uint32_t virtualSize;
+    std::uint32_t rawOffset;  // where its bytes lie in the file
+    std::uint32_t rawSize;
   };
-  std::optional<ConstantResult> ConstantReturnedBy(std::uint32_t rva) const;
+  const std::vector<Section>& Sections() const { return sections_; }
+  // The first section with this name, or null.
+  const Section* FindSection(std::string_view name) const;
+  const std::vector<std::uint8_t>& FileBytes() const { return file_; }
+
+  // Copies size bytes at an address relative to the image base, as the loader maps them.
+  bool ReadRva(std::uint32_t rva, void* out, std::size_t size) const;
 
   bool Read(std::uint64_t address, void* out, std::size_t size) const override;
   bool IsRelocated(std::uint64_t address, std::size_t width) const override;
 
  private:
-  struct Section {
-    std::uint32_t virtualAddress;
-    std::uint32_t virtualSize;
-    std::uint32_t rawOffset;
-    std::uint32_t rawSize;
-  };
-  bool ReadRva(std::uint32_t rva, void* out, std::size_t size) const;
   std::uint32_t DirectoryRva(std::size_t index) const;
 
   std::vector<std::uint8_t> file_;

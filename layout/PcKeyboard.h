@@ -84,7 +84,21 @@ inline constexpr std::uint8_t kVkOem4 = 0xDB;       // [ {
 inline constexpr std::uint8_t kVkOem5 = 0xDC;       // \ |
 inline constexpr std::uint8_t kVkOem6 = 0xDD;       // ] }
 inline constexpr std::uint8_t kVkOem7 = 0xDE;       // ' "
+inline constexpr std::uint8_t kVkAbntC1 = 0xC1;     // Brazilian ABNT: / ? beside right Shift
+inline constexpr std::uint8_t kVkAbntC2 = 0xC2;     // Brazilian ABNT: the keypad's . key
 inline constexpr std::uint8_t kVkOem102 = 0xE2;     // the 102nd key, beside left Shift
+// Keys of terminal-style keyboards, which the US layout maps too.
+inline constexpr std::uint8_t kVkOemReset = 0xE9;
+inline constexpr std::uint8_t kVkOemJump = 0xEA;
+inline constexpr std::uint8_t kVkOemPa1 = 0xEB;
+inline constexpr std::uint8_t kVkOemPa2 = 0xEC;
+inline constexpr std::uint8_t kVkOemPa3 = 0xED;
+inline constexpr std::uint8_t kVkOemWsCtrl = 0xEE;
+inline constexpr std::uint8_t kVkOemFinish = 0xF1;
+inline constexpr std::uint8_t kVkOemAuto = 0xF3;
+inline constexpr std::uint8_t kVkOemBackTab = 0xF5;
+inline constexpr std::uint8_t kVkErEof = 0xF9;
+inline constexpr std::uint8_t kVkZoom = 0xFB;
 
 // Flags in the scan-code-to-virtual-key tables.
 inline constexpr std::uint16_t kKbdExt = 0x100;      // an E0-prefixed (extended) key
@@ -103,7 +117,10 @@ struct ScanCodeVk {
 };
 
 // Every scan code a US 101/102-key keyboard (with the usual multimedia keys) sends, unprefixed
-// first, in scan-code order; codes not listed produce no key.
+// first, in scan-code order, as the US layout maps them: codes 0x00 to 0x7F (the table the
+// system indexes ends at 0x7F), so the keys of other keyboards sold with US-style layouts work
+// too, such as the two extra keys of Brazilian ABNT keyboards (0x73 and 0x7E). Codes not
+// listed produce no key.
 inline constexpr ScanCodeVk kPcScanCodes[] = {
     // Scan | Virtual key and flags
     {0x01, kVkEscape},
@@ -194,7 +211,14 @@ inline constexpr ScanCodeVk kPcScanCodes[] = {
     {0x57, kVkF1 + 10},
     {0x58, kVkF1 + 11},
     {0x59, kVkClear},
-    {0x5B, kVkHelp},
+    {0x5A, kVkOemWsCtrl},
+    {0x5B, kVkOemFinish},
+    {0x5C, kVkOemJump},
+    {0x5D, kVkErEof},
+    {0x5E, kVkOemBackTab},
+    {0x5F, kVkOemAuto},
+    {0x62, kVkZoom},
+    {0x63, kVkHelp},
     {0x64, kVkF1 + 12},
     {0x65, kVkF1 + 13},
     {0x66, kVkF1 + 14},
@@ -206,7 +230,14 @@ inline constexpr ScanCodeVk kPcScanCodes[] = {
     {0x6C, kVkF1 + 20},
     {0x6D, kVkF1 + 21},
     {0x6E, kVkF1 + 22},
+    {0x6F, kVkOemPa3},
+    {0x71, kVkOemReset},
+    {0x73, kVkAbntC1},
     {0x76, kVkF1 + 23},
+    {0x7B, kVkOemPa1},
+    {0x7C, kVkTab},
+    {0x7E, kVkAbntC2},
+    {0x7F, kVkOemPa2},
 
     // E0-prefixed keys: the navigation block, the right-hand modifiers, the Windows keys and
     // the multimedia keys.

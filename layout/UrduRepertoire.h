@@ -18,8 +18,8 @@ enum class CharacterKind {
   Honorific,         // marks and ligatures such as ﷺ
   FormatControl,     // ZWNJ, ZWJ, LRM, RLM
   Space,             // space and no-break space
-  LatinPunctuation,  // ASCII punctuation, dashes, quotation marks, × ÷
-  ControlCode,       // what Tab, Enter, Backspace, Esc and Ctrl+[ ] \ type
+  LatinPunctuation,  // ASCII punctuation, dashes, quotation marks, ‰ × ÷
+  ControlCode,       // what Tab, Enter, Backspace, Esc, Ctrl+[ ] \ and Shift+Ctrl+2 6 - type
 };
 
 // The kind of a character, or nothing when an Urdu layout has no business typing it.

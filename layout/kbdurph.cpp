@@ -1,6 +1,9 @@
 // The Urdu Phonetic layout DLL (kbdurph.dll): the tables Windows reads, made at compile time
-// from the layout's definition. Windows maps the DLL and calls KbdLayerDescriptor without
-// running any start-up code, so everything below is constant-initialised data; the DLL is
+// from the layout's definition. Windows' kernel does not load this DLL: it reads the file,
+// decodes KbdLayerDescriptor's first instruction for the tables' address and copies the
+// section named .data, so every table and every string below must end up there. The build
+// moves all of this file's constant data into .data (layout/CMakeLists.txt). No code runs
+// before KbdLayerDescriptor is read, so everything is constant-initialised data; the DLL is
 // linked without the C runtime and imports nothing.
 
 #include <algorithm>
@@ -13,8 +16,6 @@
 #include "layout/UrduPhonetic.h"
 
 namespace {
-
-using layout::kUrduPhonetic;
 
 // ---- Modifiers -----------------------------------------------------------------------------
 
@@ -34,70 +35,40 @@ constexpr auto MakeModifiers() {
 constexpr auto kCharModifiers = MakeModifiers();
 
 // ---- Characters ----------------------------------------------------------------------------
-// Keys go into one table per number of columns they use, so a key with only a base and a
-// Shift character takes four bytes, not ten. The one-column table (the keypad) goes last.
+// One table per table of the definition, each as wide as the shift states its keys use, in
+// the definition's order (the keypad's digits last).
 
-constexpr std::size_t ColumnsUsed(const layout::KeyDefinition& key) {
-  std::size_t used = 0;
-  for (std::size_t c = 0; c < key.chars.size(); ++c) {
-    if (key.chars[c] != layout::kNone) {
-      used = c + 1;
+template <std::size_t Columns, std::size_t Keys>
+constexpr auto MakeVkToWchars(const layout::KeyDefinition (&keys)[Keys]) {
+  std::array<kbd::VkToWchars<Columns>, Keys + 1> rows{};  // the last row ends the table
+  for (std::size_t r = 0; r < Keys; ++r) {
+    rows[r].virtualKey = keys[r].vk;
+    rows[r].attributes =
+        keys[r].caps == layout::CapsLock::ActsAsShift ? kbd::kAttributeCapsLock : 0;
+    for (std::size_t c = 0; c < Columns; ++c) {
+      rows[r].wch[c] = keys[r].chars[c];
     }
-  }
-  return used;
-}
-
-template <std::size_t N>
-constexpr std::size_t CountKeysWithColumns() {
-  return static_cast<std::size_t>(
-      std::count_if(std::begin(kUrduPhonetic), std::end(kUrduPhonetic),
-                    [](const layout::KeyDefinition& k) { return ColumnsUsed(k) == N; }));
-}
-
-template <std::size_t N>
-constexpr auto MakeVkToWchars() {
-  std::array<kbd::VkToWchars<N>, CountKeysWithColumns<N>() + 1> rows{};  // last row ends it
-  std::size_t row = 0;
-  for (const layout::KeyDefinition& key : kUrduPhonetic) {
-    if (ColumnsUsed(key) != N) {
-      continue;
-    }
-    rows[row].virtualKey = key.vk;
-    rows[row].attributes = key.caps == layout::CapsLock::ActsAsShift ? kbd::kAttributeCapsLock : 0;
-    for (std::size_t c = 0; c < N; ++c) {
-      rows[row].wch[c] = key.chars[c];
-    }
-    ++row;
   }
   return rows;
 }
 
-constexpr auto kVkToWch1 = MakeVkToWchars<1>();
-constexpr auto kVkToWch2 = MakeVkToWchars<2>();
-constexpr auto kVkToWch3 = MakeVkToWchars<3>();
-constexpr auto kVkToWch4 = MakeVkToWchars<4>();
-constexpr auto kVkToWch5 = MakeVkToWchars<5>();
-static_assert(kVkToWch1.size() - 1 + kVkToWch2.size() - 1 + kVkToWch3.size() - 1 +
-                      kVkToWch4.size() - 1 + kVkToWch5.size() - 1 ==
-                  layout::kUrduPhoneticKeyCount,
-              "every key has one to five columns");
+constexpr auto kVkToWchControl = MakeVkToWchars<layout::kControlKeyColumns>(layout::kControlKeys);
+constexpr auto kVkToWchTyping = MakeVkToWchars<layout::kTypingKeyColumns>(layout::kTypingKeys);
+constexpr auto kVkToWchPlain = MakeVkToWchars<layout::kPlainKeyColumns>(layout::kPlainKeys);
+constexpr auto kVkToWchKeypad = MakeVkToWchars<layout::kKeypadDigitColumns>(layout::kKeypadDigits);
 
 template <std::size_t N, std::size_t Rows>
 constexpr kbd::VkToWcharTable TableEntry(const std::array<kbd::VkToWchars<N>, Rows>& rows) {
   return {rows.data(), N, sizeof(kbd::VkToWchars<N>)};
 }
 
-constexpr auto MakeVkToWcharTables() {
-  std::array<kbd::VkToWcharTable, 6> tables{};  // up to five tables and the end marker
-  std::size_t next = 0;
-  if (kVkToWch2.size() > 1) tables[next++] = TableEntry(kVkToWch2);
-  if (kVkToWch3.size() > 1) tables[next++] = TableEntry(kVkToWch3);
-  if (kVkToWch4.size() > 1) tables[next++] = TableEntry(kVkToWch4);
-  if (kVkToWch5.size() > 1) tables[next++] = TableEntry(kVkToWch5);
-  if (kVkToWch1.size() > 1) tables[next++] = TableEntry(kVkToWch1);
-  return tables;
-}
-constexpr auto kVkToWcharTables = MakeVkToWcharTables();
+constexpr kbd::VkToWcharTable kVkToWcharTables[] = {
+    TableEntry(kVkToWchControl),
+    TableEntry(kVkToWchTyping),
+    TableEntry(kVkToWchPlain),
+    TableEntry(kVkToWchKeypad),
+    {},  // the end marker
+};
 
 // No dead keys: every Urdu mark is typed after its letter, as Unicode stores it.
 constexpr kbd::DeadKey kDeadKeys[] = {{0, 0, 0}};
@@ -175,7 +146,7 @@ constexpr auto kScanCodeE1 = MakePrefixedScanCodes<layout::kE1>();
 
 constexpr kbd::KbdTables kTables{
     &kCharModifiers,
-    kVkToWcharTables.data(),
+    kVkToWcharTables,
     kDeadKeys,
     kKeyNames.data(),
     kKeyNamesExt.data(),
@@ -194,8 +165,11 @@ constexpr kbd::KbdTables kTables{
 
 }  // namespace
 
+// The kernel never calls this: it decodes the first instruction for the tables' address. So
+// the body must compile to exactly "mov eax, imm32; ret" (x86), "lea rax, [rip+disp32]; ret"
+// (x64), or "mov eax, imm32; xor edx, edx; ret" (WOW64: a 64-bit result in EDX:EAX), which
+// GCC does at -Os and the kernel-reading test checks byte for byte.
 #if defined(TIUP_KBD_WIDE_POINTERS)
-// The 64-bit system calls this through its WOW64 layer and takes EDX:EAX as the address.
 extern "C" std::uint64_t KbdLayerDescriptor() { return reinterpret_cast<std::uintptr_t>(&kTables); }
 #else
 extern "C" const kbd::KbdTables* KbdLayerDescriptor() { return &kTables; }

@@ -65,8 +65,8 @@ TEST(UrduPhoneticCoverage, DiacriticsDigitsPunctuationHonorificsAndJoinersCanBeT
       0x0602, 0x0603, 0x060E, 0x060F,
       // joiners and direction marks
       0x200C, 0x200D, 0x200E, 0x200F,
-      // Latin punctuation Urdu text uses
-      u'!', u'(', u')', u'-', u'"', u'\'', u':', u'/', u'.', u',', u'?', u'%'};
+      // Latin punctuation Urdu text uses, the per mille sign and the no-break space
+      u'!', u'(', u')', u'-', u'"', u'\'', u':', u'/', u'.', u',', u'?', u'%', 0x2030, 0x00A0};
   const auto where = Reachable();
   for (char16_t c : wanted) {
     EXPECT_TRUE(where.count(c)) << Hex(c) << " cannot be typed";
@@ -106,23 +106,33 @@ TEST(UrduPhoneticSounds, LettersSitOnTheLatinKeysThatSoundLikeThem) {
   EXPECT_EQ(Typed('O', 0), 0x06C1);  // heh goal, not Arabic heh
 }
 
-TEST(UrduPhoneticSounds, UrduPunctuationReplacesItsLatinTwinAndSpaceShiftIsZwnj) {
+TEST(UrduPhoneticSounds, UrduPunctuationReplacesItsLatinTwinAndShiftSpaceIsASpace) {
   EXPECT_EQ(Typed(kVkOemComma, 0), u'،');
   EXPECT_EQ(Typed(kVkOemComma, kAltGr), u',');
   EXPECT_EQ(Typed(kVkOemPeriod, 0), u'۔');
   EXPECT_EQ(Typed(kVkOemPeriod, kAltGr), u'.');
   EXPECT_EQ(Typed(kVkOem1, 0), u'؛');
   EXPECT_EQ(Typed(kVkOem2, kShift), u'؟');
-  EXPECT_EQ(Typed(kVkSpace, 0), u' ');
-  EXPECT_EQ(Typed(kVkSpace, kShift), kZwnj);
-  EXPECT_EQ(Typed(kVkSpace, kAltGr), kZwj);
   EXPECT_EQ(Typed('S', kAltGr | kShift), 0xFDFA);
+  // A typist still holding Shift after ں or ھ gets the space between words, not a ZWNJ.
+  EXPECT_EQ(Typed(kVkSpace, 0), u' ');
+  EXPECT_EQ(Typed(kVkSpace, kShift), u' ');
+  EXPECT_EQ(Typed(kVkSpace, kAltGr), 0x200C);           // ZWNJ
+  EXPECT_EQ(Typed(kVkSpace, kAltGr | kShift), 0x200D);  // ZWJ
+  EXPECT_EQ(Typed(kVkOem3, kAltGr), 0x00A0);            // no-break space
+  EXPECT_EQ(Typed('5', kShift), u'%');
+  EXPECT_EQ(Typed('5', kAltGr | kShift), 0x066A);  // ٪
+  EXPECT_EQ(Typed('6', kAltGr | kShift), 0x2030);  // ‰
 }
 
-TEST(UrduPhoneticModifiers, AltAloneAndShiftCtrlTypeNothingRightAltIsAltGr) {
+TEST(UrduPhoneticModifiers, AltAloneTypesNothingShiftCtrlIsTheUsLayoutsRightAltIsAltGr) {
   EXPECT_EQ(Typed('A', kAltBit), kNone);
   EXPECT_EQ(Typed('A', kAltBit | kShiftBit), kNone);
+  EXPECT_EQ(Typed('2', kCtrlBit | kShiftBit), 0x0000);
+  EXPECT_EQ(Typed('6', kCtrlBit | kShiftBit), 0x001E);
+  EXPECT_EQ(Typed(kVkOemMinus, kCtrlBit | kShiftBit), 0x001F);
   EXPECT_EQ(Typed(kVkOem4, kCtrlBit | kShiftBit), kNone);
+  EXPECT_EQ(Typed('A', kCtrlBit | kShiftBit), kNone);
   EXPECT_EQ(Typed(kVkOem4, kCtrlBit), 0x001B);  // Ctrl+[ is Escape, as terminals expect
   EXPECT_EQ(Typed(kVkReturn, kCtrlBit), u'\n');
   EXPECT_EQ(Typed('A', kAltGr), 0x0611);
@@ -160,6 +170,16 @@ TEST(UrduPhoneticTable, EachKeyAppearsOnceAndSitsWhereTheKeyboardPutsIt) {
   EXPECT_EQ(FindKeyByScanCode(0), nullptr);
 }
 
+TEST(UrduPhoneticTable, TheExtraKeysOfBrazilianAbntKeyboardsType) {
+  EXPECT_EQ(VkForScanCode(0x73), 0xC1);
+  EXPECT_EQ(VkForScanCode(0x7E), 0xC2);
+  EXPECT_EQ(Typed(0xC1, 0), u'/');
+  EXPECT_EQ(Typed(0xC1, kShift), 0x061F);
+  EXPECT_EQ(Typed(0xC2, 0), u'.');
+  EXPECT_EQ(VkForScanCode(0x7C), 0x09);  // Tab, as on the US layout
+  EXPECT_EQ(VkForScanCode(0x63), 0x2F);  // Help
+}
+
 TEST(UrduPhoneticTable, KeypadDigitsComeLastSoCharacterSearchesFindTheDigitRowFirst) {
   const KeyDefinition& last = kUrduPhonetic[kUrduPhoneticKeyCount - 1];
   EXPECT_EQ(last.vk, kVkNumpad0 + 9);
@@ -181,8 +201,9 @@ TEST(UrduPhoneticRepertoire, EveryCharacterBelongsToUrduOrTheChosenPunctuation) 
       ASSERT_TRUE(kind.has_value()) << Hex(c) << " on VK " << int{key.vk};
       if (*kind == CharacterKind::ControlCode) {
         // Control codes only from the keys that type them on every layout, or with Ctrl.
-        EXPECT_TRUE(level == kCtrl || key.vk == kVkTab || key.vk == kVkReturn ||
-                    key.vk == kVkBack || key.vk == kVkEscape || key.vk == kVkCancel)
+        EXPECT_TRUE(level == kCtrl || level == kShiftCtrl || key.vk == kVkTab ||
+                    key.vk == kVkReturn || key.vk == kVkBack || key.vk == kVkEscape ||
+                    key.vk == kVkCancel)
             << Hex(c) << " on VK " << int{key.vk};
       }
     }
