@@ -72,8 +72,9 @@ std::vector<std::string> XpProblems(const Image& image, const AllowedImports& al
       problems.push_back(import.dll + " ordinal " + std::to_string(import.ordinal) + how +
                          " is imported by number, which no documentation names");
     } else if (!allowed.Allows(import.dll, import.function)) {
-      problems.push_back(import.dll + "!" + import.function + how +
-                         " is not in the list of functions 32-bit Windows XP SP2 has");
+      problems.push_back(
+          import.dll + "!" + import.function + how +
+          " is not in the list of functions checked as present on 32-bit Windows XP SP2");
     }
   }
   return problems;

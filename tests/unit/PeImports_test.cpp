@@ -162,7 +162,7 @@ TEST(PeImports, APlantedGetTickCount64IsTheOneProblemOfAnImageMadeForXp) {
                   {"USER32.dll", {"MessageBoxW"}}};
   EXPECT_EQ(pe::XpProblems(pe::ReadImage(Image(spec)), allowed),
             std::vector<std::string>{"kernel32.dll!GetTickCount64 is not in the list of functions "
-                                     "32-bit Windows XP SP2 has"});
+                                     "checked as present on 32-bit Windows XP SP2"});
   spec.imports = {};
   spec.delayLoaded = {{"USER32.dll", {"#2", "MessageBoxW", "MessageBoxIndirectW"}}};
   EXPECT_EQ(pe::XpProblems(pe::ReadImage(Image(spec)), allowed),
@@ -170,7 +170,7 @@ TEST(PeImports, APlantedGetTickCount64IsTheOneProblemOfAnImageMadeForXp) {
                 "USER32.dll ordinal 2 (delay-loaded) is imported by number, which no "
                 "documentation names",
                 "USER32.dll!MessageBoxIndirectW (delay-loaded) is not in the list of functions "
-                "32-bit Windows XP SP2 has"}));
+                "checked as present on 32-bit Windows XP SP2"}));
 }
 
 TEST(PeImports, ProgramsAreMarkedForXpAndNoImageAsksForALaterWindows) {
