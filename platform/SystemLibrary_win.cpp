@@ -70,8 +70,8 @@ FARPROC SystemProcedure(const wchar_t* dll, const char* name) {
 }
 
 FARPROC SystemProcedureIfPresent(const wchar_t* dll, const char* name) noexcept {
-  std::wstring step;
   try {
+    std::wstring step;
     const HMODULE module = LoadFromSystemFolder(dll, step);
     return module != nullptr ? GetProcAddress(module, name) : nullptr;
   } catch (...) {
