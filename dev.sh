@@ -11,7 +11,7 @@ cd "$(dirname "$0")"
 # Everything the build and the tests need, from Debian's archive.
 packages=(
   cmake ninja-build g++ googletest python3
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64
   wine wine64 wine32:i386 fonts-wine fonts-liberation xvfb x11-utils imagemagick
   librsvg2-bin
   # The distribution: the Urdu fonts it ships, the runtime licence it carries.
@@ -42,7 +42,12 @@ build() {
   # native one, so those come first.
   for preset in native windows-x64 windows-x86; do
     echo "== Building $preset"
-    cmake --preset "$preset" >/dev/null
+    # A folder configured with the earlier posix-thread compilers keeps them cached.
+    local fresh=()
+    if grep -qs -- '-posix"' "build/$preset/CMakeFiles/"*/CMakeCXXCompiler.cmake; then
+      fresh=(--fresh)
+    fi
+    cmake --preset "$preset" "${fresh[@]}" >/dev/null
     cmake --build --preset "$preset"
   done
   echo "== Distribution folder: $PWD/build/windows-x86/dist"

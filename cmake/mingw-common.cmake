@@ -1,5 +1,8 @@
-set(CMAKE_C_COMPILER ${TIUP_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TIUP_TRIPLET}-g++-posix)
+# The win32-thread-model compilers: their libstdc++ and libgcc use the Windows API directly.
+# The posix-thread-model ones link winpthreads statically, which imports GetTickCount64 (Vista
+# and later) and so keeps the program from starting on Windows XP. Our code starts no thread.
+set(CMAKE_C_COMPILER ${TIUP_TRIPLET}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${TIUP_TRIPLET}-g++-win32)
 set(CMAKE_RC_COMPILER ${TIUP_TRIPLET}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${TIUP_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

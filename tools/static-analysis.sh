@@ -56,7 +56,7 @@ run_tidy() {  # BUILD_DIR EXTRA_ARGS...
       >>"$findings" || true
 }
 run_tidy build/native
-gxx_include=/usr/lib/gcc/i686-w64-mingw32/12-posix/include/c++
+gxx_include=/usr/lib/gcc/i686-w64-mingw32/12-win32/include/c++
 run_tidy build/windows-x86 --target=i686-w64-mingw32 "-isystem$gxx_include" \
   "-isystem$gxx_include/i686-w64-mingw32" "-isystem$gxx_include/backward"
 

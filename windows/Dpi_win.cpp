@@ -1,7 +1,10 @@
 #include "windows/Dpi_win.h"
 
+#include <cstddef>
+
 #include "platform/Handles_win.h"
 #include "platform/SystemError_win.h"
+#include "platform/WindowsVersion_win.h"
 
 int SystemDpi() {
   const ScopedGetDC screen(nullptr);
@@ -12,10 +15,12 @@ int SystemDpi() {
 COLORREF ToColorRef(Rgb colour) { return RGB(colour.r, colour.g, colour.b); }
 
 HFONT CreateDefaultGuiFont() {
-  // The structure without the Vista field, so that the call also succeeds on Windows XP.
+  // Our headers declare the Vista structure; Windows XP knows it without the last field.
+  static_assert(sizeof(NONCLIENTMETRICSW) == NonClientMetricsSize({6, 0}));
+  static_assert(offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth) == NonClientMetricsSize({5, 1}));
   NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+  metrics.cbSize = NonClientMetricsSize(RunningWindows());
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
     ThrowLastError(L"Reading the system's message font");
   }
   const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);

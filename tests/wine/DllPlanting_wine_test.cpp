@@ -14,6 +14,7 @@
 //   Windows it is a KnownDLL.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,29 @@ TEST_F(DllPlanting, RestrictingTheSearchKeepsTheSameProgramFromLoadingThem) {
   ASSERT_NE(window, nullptr);
   UseWindow(window);
   EXPECT_TRUE(Markers().empty()) << "loaded from the program's folder: " << Joined(Markers());
+}
+
+// Where SetDefaultDllDirectories is missing (Windows XP, Windows 7 without its update) only the
+// current directory leaves the search; the program's folder stays first in it. Loading the shell
+// by full path is then not enough: its own imports are searched for from the program's folder
+// (the control), unless the search for them starts in the system folder, as SystemLibrary does.
+// (What Windows itself loads by name later, such as the theme DLL when a window is shown, is
+// searched for from the program's folder there whatever the program does; the probe shows no
+// window in these runs.)
+TEST_F(DllPlanting, WithoutDefaultDirectoriesTheShellIsLoadedWithoutThePlantedDlls) {
+  const auto run = [&](const wchar_t* mode) {
+    SetUp();
+    const ui::Program probe = ui::Program::Start(probe_, mode, appFolder_);
+    EXPECT_TRUE(probe.WaitForExit(30s));
+    EXPECT_EQ(probe.ExitCode(), 0u) << "the shell was not loaded";
+    return Markers();
+  };
+  const std::vector<std::wstring> plain = run(L"--as-on-xp-plain-load");
+  EXPECT_FALSE(plain.empty())
+      << "loading the shell by full path took nothing from the folder: this test sees no risk";
+  std::printf("a plain load of the shell took: %s\n", Joined(plain).c_str());
+  const std::vector<std::wstring> altered = run(L"--as-on-xp");
+  EXPECT_TRUE(altered.empty()) << "loaded from the program's folder: " << Joined(altered);
 }
 
 TEST_F(DllPlanting, TheProgramLoadsNoDllFromItsOwnFolder) {

@@ -416,12 +416,34 @@ TEST_F(InfoWindows, AboutIsOneLightCyanWindowCentredOnTheMainWindow) {
   }
   EXPECT_GT(blue, 10);
 
-  // Over the link the pointer changes (to the hand); over the background it does not.
+  // Over the link the pointer changes (to the hand); over the background it does not. Each
+  // point is asked about as Windows asks when the pointer moves there: the topmost child under
+  // it that does not answer WM_NCHITTEST with HTTRANSPARENT (else the window itself) gets
+  // WM_SETCURSOR with that answer, and the cursor it sets is read once that has returned. The
+  // real pointer rests outside the program's windows meanwhile, so no motion still on its way
+  // through the display sets another cursor in between (a fixed wait after moving the pointer
+  // there was not always long enough under load).
+  SetCursorPos(0, 0);
   const auto cursorAt = [&](int x, int y) {
-    POINT point{x, y};
-    ClientToScreen(about, &point);
-    SetCursorPos(point.x, point.y);
-    Sleep(300);
+    POINT screen{x, y};
+    ClientToScreen(about, &screen);
+    const LPARAM at = MAKELPARAM(screen.x, screen.y);
+    HWND target = about;
+    LRESULT hit = SendMessageW(about, WM_NCHITTEST, 0, at);
+    for (HWND child : ui::ChildrenInZOrder(about)) {
+      RECT box{};
+      GetWindowRect(child, &box);
+      if (IsWindowVisible(child) && PtInRect(&box, screen)) {
+        const LRESULT childHit = SendMessageW(child, WM_NCHITTEST, 0, at);
+        if (childHit != HTTRANSPARENT) {
+          target = child;
+          hit = childHit;
+          break;
+        }
+      }
+    }
+    SendMessageW(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
+                 MAKELPARAM(hit, WM_MOUSEMOVE));
     CURSORINFO cursor{};
     cursor.cbSize = sizeof(cursor);
     GetCursorInfo(&cursor);

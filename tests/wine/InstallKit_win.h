@@ -13,6 +13,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "UiDriver_win.h"
@@ -71,6 +72,36 @@ inline fs::path SystemFolder() {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   return system;
+}
+
+// Where a program started from the system folder runs from, as it names itself: a 32-bit
+// program on 64-bit Windows is given the file in SysWOW64 for a path into System32. The tests
+// are built like the program, so this process's view is the program's.
+inline fs::path SystemFolderAsStarted() {
+  BOOL wow64 = FALSE;
+  wchar_t folder[MAX_PATH] = {};
+  if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64 &&
+      GetSystemWow64DirectoryW(folder, MAX_PATH) != 0) {
+    return folder;
+  }
+  return SystemFolder();
+}
+
+// Whether two paths name the same file (same volume, same file index).
+inline bool SameFile(const fs::path& a, const fs::path& b) {
+  const auto identity = [](const fs::path& path) -> std::optional<std::pair<DWORD, ULONGLONG>> {
+    const UniqueFileHandle file(CreateFileW(path.c_str(), 0,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.Get(), &info)) {
+      return std::nullopt;
+    }
+    return std::pair{info.dwVolumeSerialNumber,
+                     (ULONGLONG{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  };
+  const auto first = identity(a);
+  return first && first == identity(b);
 }
 
 inline std::optional<std::wstring> RegisteredFont(const wchar_t* valueName) {
@@ -335,11 +366,22 @@ class Install : public ::testing::Test {
     EXPECT_EQ(Normal(started.program), Normal(SetupPath()));
     EXPECT_EQ(started.showCode, SW_SHOWMINIMIZED);
   }
+  // The program names the script host in System32; what runs is the host of its own bitness
+  // (on 64-bit Windows a 32-bit program gets the one in SysWOW64), and it names itself so.
   void ExpectScriptHostStart(const Started& started) {
     EXPECT_EQ(started.arguments, (std::vector<std::wstring>{
                                      (SystemFolder() / L"wscript.exe").wstring(), ScriptPath()}));
-    EXPECT_EQ(Normal(started.program), Normal(scriptHost_.wstring()));
+    EXPECT_EQ(Normal(started.program),
+              Normal((SystemFolderAsStarted() / L"wscript.exe").wstring()));
+    EXPECT_TRUE(SameFile(started.program, scriptHost_)) << fs::path(started.program);
     EXPECT_EQ(started.showCode, SW_SHOWMINIMIZED);
+  }
+  // The setup program and the script host, started one right after the other and waited for by
+  // no one: either may log first.
+  void ExpectSetupAndScriptHostStarts(const Started& one, const Started& other) {
+    const bool oneIsSetup = Normal(one.program) == Normal(SetupPath());
+    ExpectSetupStart(oneIsSetup ? one : other);
+    ExpectScriptHostStart(oneIsSetup ? other : one);
   }
 
   // Each of these fonts is in the Fonts folder byte for byte and registered under its name.

@@ -61,10 +61,7 @@ TEST_P(InstallFrom, BothFlowsLaunchInstallAndConfirmAndNoDecoyEverRuns) {
   ExpectInstalledFonts(kFonts);
   starts = WaitForStarts(4);
   ASSERT_EQ(starts.size(), 4u);
-  // The two start right after one another; either may log first.
-  const bool hostFirst = Normal(starts[2].program) == Normal(scriptHost_.wstring());
-  ExpectScriptHostStart(starts[hostFirst ? 2 : 3]);
-  ExpectSetupStart(starts[hostFirst ? 3 : 2]);
+  ExpectSetupAndScriptHostStarts(starts[2], starts[3]);
   EXPECT_TRUE(program_->IsRunning());
 }
 
