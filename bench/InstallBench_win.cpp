@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
 #include "install/FontName.h"
 #include "install/InstallFlows.h"
 #include "install/InstallPaths.h"
 #include "install/InstallSystem_win.h"
 #include "install/Module1_win.h"
-#include <algorithm>
 
 #include "platform/Handles_win.h"
 
@@ -70,15 +70,19 @@ class CopyOnlySystem final : public InstallSystem {
   void WriteFileBytes(const std::wstring& path, const std::string& bytes) override {
     real_.WriteFileBytes(path, bytes);
   }
-  std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) override {
-    return real_.ReadFileBytes(path);
+  std::unique_ptr<FileForReading> OpenForReading(const std::wstring& path) override {
+    return real_.OpenForReading(path);
   }
   std::vector<std::wstring> OrdinaryFiles(const std::wstring& pattern) override {
     return real_.OrdinaryFiles(pattern);
   }
+  bool HoldsSameBytes(const std::wstring& path, const std::wstring& original) override {
+    return real_.HoldsSameBytes(path, original);
+  }
   void CopyFileOver(const std::wstring& from, const std::wstring& to) override {
     real_.CopyFileOver(from, to);
   }
+  void ClearReadOnly(const std::wstring& path) override { real_.ClearReadOnly(path); }
   std::wstring SpecialFolder(int folderId) override { return real_.SpecialFolder(folderId); }
   void RegisterFont(const std::wstring&, const std::wstring&, const std::wstring&) override {}
   void AnnounceFontChange() override {}
@@ -104,11 +108,14 @@ int Fonts(int rounds) {
     if (!HasTrueTypeExtension(name)) {
       continue;
     }
-    const auto content = system.ReadFileBytes(source + name);
-    const auto registryName = FontRegistryName(content);
-    if (registryName) {
+    const auto file = system.OpenForReading(source + name);
+    const auto registryName = FontRegistryName(
+        [&file](std::uint64_t offset, std::size_t length) { return file->ReadAt(offset, length); });
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (registryName &&
+        GetFileAttributesExW((source + name).c_str(), GetFileExInfoStandard, &data)) {
       fonts.push_back({name, *registryName});
-      bytes += content.size();
+      bytes += static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
     }
   }
   if (fonts.empty() || fontsFolder.empty()) {

@@ -17,6 +17,12 @@ void LaunchSetup(InstallSystem& system) {
   system.Launch(setup, CommandLine(setup), kShowMinimized);
 }
 
+std::optional<std::wstring> ReadFontName(InstallSystem& system, const std::wstring& path) {
+  const std::unique_ptr<FileForReading> file = system.OpenForReading(path);
+  return FontRegistryName(
+      [&file](std::uint64_t offset, std::size_t length) { return file->ReadAt(offset, length); });
+}
+
 void CopyAndRegisterFonts(InstallSystem& system, std::size_t& registered) {
   const std::wstring appFolder = system.AppFolder();
   const std::wstring sourceFolder = FontSourceFolder(appFolder);
@@ -31,14 +37,22 @@ void CopyAndRegisterFonts(InstallSystem& system, std::size_t& registered) {
     }
     const std::wstring source = sourceFolder + name;
     // Read the name first, so that a file that is no font never lands in the Fonts folder.
-    const auto valueName = FontRegistryName(system.ReadFileBytes(source));
+    const auto valueName = ReadFontName(system, source);
     if (!valueName) {
       throw SystemError(kErrorBadFormat, L"Not a font file.", source);
     }
     std::wstring destination = fontsFolder;
     destination += L'\\';
     destination += name;
-    system.CopyFileOver(source, destination);
+    // A font Windows has loaded (ours, from an earlier install) is held open and cannot be
+    // overwritten; the same bytes there need no copy, only registering again, which also
+    // mends an install that stopped half way. A different file in the way is still a failure.
+    if (!system.HoldsSameBytes(destination, source)) {
+      system.CopyFileOver(source, destination);
+    }
+    // A font copied from read-only media would keep the attribute and resist every later
+    // update or removal.
+    system.ClearReadOnly(destination);
     system.RegisterFont(*valueName, name, destination);
     ++registered;
   }

@@ -1,5 +1,8 @@
 #include "install/InstallSystem_win.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "app/Application_win.h"
 #include "install/Module1_win.h"
 #include "platform/Handles_win.h"
@@ -57,29 +60,105 @@ void Win32InstallSystem::WriteFileBytes(const std::wstring& path, const std::str
   }  // closed here, before anything starts the script
 }
 
-std::vector<std::uint8_t> Win32InstallSystem::ReadFileBytes(const std::wstring& path) {
-  const std::wstring context = L"Reading " + path;
-  const UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    ThrowLastError(context);
+namespace {
+
+// Anyone else may read, write or delete the file while it is open here: Windows holds a loaded
+// font open for reading, and an installer must never be what keeps a file in use.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+class Win32FileForReading final : public FileForReading {
+ public:
+  explicit Win32FileForReading(const std::wstring& path)
+      : path_(path),
+        file_(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    if (!file_) {
+      ThrowLastError(L"Reading " + path_);
+    }
   }
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.Get(), &size)) {
-    ThrowLastError(context);
+
+  std::vector<std::uint8_t> ReadAt(std::uint64_t offset, std::size_t length) override {
+    // No font part the name reader asks for comes near this; a larger request is damage.
+    constexpr std::size_t kLargestRead = 16 * 1024 * 1024;
+    std::vector<std::uint8_t> bytes(std::min(length, kLargestRead));
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        !ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, &at)) {
+      if (GetLastError() != ERROR_HANDLE_EOF) {
+        ThrowLastError(L"Reading " + path_);
+      }
+    }
+    bytes.resize(read);
+    return bytes;
   }
-  constexpr LONGLONG kLargestFont = 64LL * 1024 * 1024;
-  if (size.QuadPart > kLargestFont) {
-    ThrowSystemError(ERROR_BAD_FORMAT, context);
+
+ private:
+  std::wstring path_;
+  UniqueFileHandle file_;
+};
+
+// The size of a file, or nothing when it is not there (or not a file).
+std::optional<ULONGLONG> FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
   }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
-  DWORD read = 0;
-  if (!bytes.empty() &&
-      (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-       read != bytes.size())) {
-    ThrowLastError(context);
+  return static_cast<ULONGLONG>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+// Reads on until `bytes` is full or the file ends; the count read, or nothing on a failure.
+std::optional<DWORD> ReadFull(HANDLE file, std::vector<char>& bytes) {
+  DWORD total = 0;
+  while (total < bytes.size()) {
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data() + total, static_cast<DWORD>(bytes.size()) - total, &read,
+                  nullptr)) {
+      return std::nullopt;
+    }
+    if (read == 0) {
+      break;
+    }
+    total += read;
   }
-  return bytes;
+  return total;
+}
+
+}  // namespace
+
+std::unique_ptr<FileForReading> Win32InstallSystem::OpenForReading(const std::wstring& path) {
+  return std::make_unique<Win32FileForReading>(path);
+}
+
+bool Win32InstallSystem::HoldsSameBytes(const std::wstring& path, const std::wstring& original) {
+  const auto size = FileSize(path);
+  if (!size || size != FileSize(original)) {
+    return false;  // absent, or a different size: no need to read a byte
+  }
+  const UniqueFileHandle one(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  const UniqueFileHandle other(CreateFileW(original.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!one || !other) {
+    return false;  // held without read sharing: whether it is ours cannot be known
+  }
+  constexpr std::size_t kChunk = 64 * 1024;
+  std::vector<char> left(kChunk);
+  std::vector<char> right(kChunk);
+  for (;;) {
+    const auto leftRead = ReadFull(one.Get(), left);
+    const auto rightRead = ReadFull(other.Get(), right);
+    if (!leftRead || !rightRead || *leftRead != *rightRead ||
+        !std::equal(left.begin(), left.begin() + *leftRead, right.begin())) {
+      return false;
+    }
+    if (*leftRead < kChunk) {
+      return true;  // both ended together, every byte equal
+    }
+  }
 }
 
 std::vector<std::wstring> Win32InstallSystem::OrdinaryFiles(const std::wstring& pattern) {
@@ -111,6 +190,19 @@ std::vector<std::wstring> Win32InstallSystem::OrdinaryFiles(const std::wstring& 
 void Win32InstallSystem::CopyFileOver(const std::wstring& from, const std::wstring& to) {
   if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
     ThrowLastError(L"Copying " + from + L" to " + to);
+  }
+}
+
+void Win32InstallSystem::ClearReadOnly(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    ThrowLastError(L"Reading the attributes of " + path);
+  }
+  // Changing attributes needs no write access to the contents, so this works on a font Windows
+  // holds open too.
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+      !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    ThrowLastError(L"Making " + path + L" writable");
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -41,6 +42,17 @@ std::vector<std::uint8_t> FontBytes(std::u16string_view fullName) {
   return f;
 }
 
+struct BytesForReading final : FileForReading {
+  explicit BytesForReading(std::vector<std::uint8_t> content) : bytes(std::move(content)) {}
+  std::vector<std::uint8_t> ReadAt(std::uint64_t offset, std::size_t length) override {
+    const std::size_t from = std::min<std::size_t>(offset, bytes.size());
+    const std::size_t to = from + std::min(length, bytes.size() - from);
+    return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
+            bytes.begin() + static_cast<std::ptrdiff_t>(to)};
+  }
+  std::vector<std::uint8_t> bytes;
+};
+
 class RecordingSystem final : public InstallSystem {
  public:
   std::wstring appFolder = L"C:\\Program Files\\Urdu";
@@ -68,17 +80,23 @@ class RecordingSystem final : public InstallSystem {
     Record(L"write " + path);
     written = bytes;
   }
-  std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) override {
+  std::unique_ptr<FileForReading> OpenForReading(const std::wstring& path) override {
     Record(L"read " + path);
-    return files.at(path);
+    return std::make_unique<BytesForReading>(files.at(path));
   }
   std::vector<std::wstring> OrdinaryFiles(const std::wstring& pattern) override {
     Record(L"list " + pattern);
     return listed;
   }
+  bool HoldsSameBytes(const std::wstring& path, const std::wstring& original) override {
+    Record(L"compare " + path);
+    return files.count(path) > 0 && files.at(path) == files.at(original);
+  }
   void CopyFileOver(const std::wstring& from, const std::wstring& to) override {
     Record(L"copy " + from + L" > " + to);
+    files[to] = files.at(from);
   }
+  void ClearReadOnly(const std::wstring& path) override { Record(L"ordinary " + path); }
   std::wstring SpecialFolder(int folderId) override {
     Record(L"folder " + std::to_wstring(folderId));
     return fontsFolder;
@@ -116,15 +134,27 @@ class Flows : public ::testing::Test {
   const std::wstring kLaunchSetup =
       L"launch C:\\Program Files\\Urdu\\lyurdu\\setup.exe | "
       L"\"C:\\Program Files\\Urdu\\lyurdu\\setup.exe\" | 2";
+  const std::wstring kCopyNafees =
+      L"copy C:\\Program Files\\Urdu\\urdu fonts\\Nafees.ttf > C:\\Windows\\Fonts\\Nafees.ttf";
+  const std::wstring kRegisterNafees =
+      L"register Nafees Web Naskh (TrueType) = Nafees.ttf @ C:\\Windows\\Fonts\\Nafees.ttf";
+  const std::wstring kCopyAlvi =
+      L"copy C:\\Program Files\\Urdu\\urdu fonts\\Alvi Nastaleeq.TTF > "
+      L"C:\\Windows\\Fonts\\Alvi Nastaleeq.TTF";
+  // Each font: its name read, the Fonts folder's file compared, copied, made an ordinary file,
+  // registered; then one announcement.
   const std::vector<std::wstring> kCopyBoth = {
       L"folder 20",
       L"list C:\\Program Files\\Urdu\\urdu fonts\\*.ttf",
       L"read C:\\Program Files\\Urdu\\urdu fonts\\Nafees.ttf",
-      L"copy C:\\Program Files\\Urdu\\urdu fonts\\Nafees.ttf > C:\\Windows\\Fonts\\Nafees.ttf",
-      L"register Nafees Web Naskh (TrueType) = Nafees.ttf @ C:\\Windows\\Fonts\\Nafees.ttf",
+      L"compare C:\\Windows\\Fonts\\Nafees.ttf",
+      kCopyNafees,
+      L"ordinary C:\\Windows\\Fonts\\Nafees.ttf",
+      kRegisterNafees,
       L"read C:\\Program Files\\Urdu\\urdu fonts\\Alvi Nastaleeq.TTF",
-      L"copy C:\\Program Files\\Urdu\\urdu fonts\\Alvi Nastaleeq.TTF > "
-      L"C:\\Windows\\Fonts\\Alvi Nastaleeq.TTF",
+      L"compare C:\\Windows\\Fonts\\Alvi Nastaleeq.TTF",
+      kCopyAlvi,
+      L"ordinary C:\\Windows\\Fonts\\Alvi Nastaleeq.TTF",
       L"register Alvi Nastaleeq Regular (TrueType) = Alvi Nastaleeq.TTF @ "
       L"C:\\Windows\\Fonts\\Alvi Nastaleeq.TTF",
       L"announce"};
@@ -146,10 +176,20 @@ std::vector<std::wstring> Join(std::initializer_list<std::vector<std::wstring>> 
 TEST_F(Flows, Windows7StartsSetupThenInstallsEveryFontThenConfirms) {
   RunWindows7();
   EXPECT_EQ(system.steps, Join({{kLaunchSetup}, kCopyBoth, {kInstalled}}));
-  // A second click repeats everything.
+  // A second click finds the same bytes in the Fonts folder: nothing is copied again, yet
+  // every font is registered again (Windows may hold a loaded font open, so a copy would fail).
   system.steps.clear();
   RunWindows7();
-  EXPECT_EQ(system.steps, Join({{kLaunchSetup}, kCopyBoth, {kInstalled}}));
+  std::vector<std::wstring> again = kCopyBoth;
+  std::erase(again, kCopyNafees);
+  std::erase(again, kCopyAlvi);
+  EXPECT_EQ(system.steps, Join({{kLaunchSetup}, again, {kInstalled}}));
+  // A different file of that name is copied over.
+  system.files[L"C:\\Windows\\Fonts\\Nafees.ttf"] = FontBytes(u"Nafees 1.0");
+  system.steps.clear();
+  RunWindows7();
+  EXPECT_EQ(std::count(system.steps.begin(), system.steps.end(), kCopyNafees), 1);
+  EXPECT_EQ(std::count(system.steps.begin(), system.steps.end(), kCopyAlvi), 0);
 }
 
 TEST_F(Flows, WindowsXpAsksForTheCdAndOnNoDoesNothingElse) {
@@ -239,21 +279,21 @@ class CopyFailures : public Flows {
 };
 
 TEST_F(CopyFailures, AFontInUseStopsTheLoopAfterAnnouncingTheFontsAlreadyInstalled) {
-  system.failing.insert(kCopyBoth[6]);  // the second copy
+  system.failing.insert(kCopyAlvi);
   ExpectCopyFailure();
   EXPECT_EQ(system.steps, Join({{kLaunchSetup},
-                                {kCopyBoth.begin(), kCopyBoth.begin() + 7},
+                                {kCopyBoth.begin(), kCopyBoth.begin() + 10},
                                 {L"announce", kCopyFailed, L"end"}}));
 }
 
 TEST_F(CopyFailures, TheFirstFailureAnnouncesNothing) {
-  system.failing.insert(kCopyBoth[3]);
+  system.failing.insert(kCopyNafees);
   ExpectCopyFailure();
   EXPECT_EQ(std::count(system.steps.begin(), system.steps.end(), L"announce"), 0);
 }
 
 TEST_F(CopyFailures, AFailedRegistrationOrListingIsACopyFailure) {
-  system.failing.insert(kCopyBoth[4]);
+  system.failing.insert(kRegisterNafees);
   ExpectCopyFailure();
   system.steps.clear();
   system.failing = {kCopyBoth[1]};
@@ -276,7 +316,7 @@ TEST_F(CopyFailures, AnUnresolvedFontsFolderCopiesNothingAnywhere) {
 }
 
 TEST_F(CopyFailures, TheWindowsXpFlowEndsTheSameWayWithoutConfirming) {
-  system.failing.insert(kCopyBoth[3]);
+  system.failing.insert(kCopyNafees);
   EXPECT_THROW(RunWindowsXp(), Ended);
   EXPECT_EQ(std::count(system.steps.begin(), system.steps.end(), kInstalled), 0);
   EXPECT_EQ(system.steps.back(), L"end");
