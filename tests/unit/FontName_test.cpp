@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -79,6 +80,16 @@ std::vector<std::uint8_t> Font(const std::vector<Name>& names, std::uint32_t ver
   file.resize(nameAt, 0);
   file.insert(file.end(), name.begin(), name.end());
   return file;
+}
+
+// What may come back for any bytes at all: nothing, or a name fit for the registry.
+bool NothingOrACleanName(const std::optional<std::wstring>& name) {
+  if (!name) {
+    return true;
+  }
+  const bool marked = name->ends_with(L" (TrueType)") || name->ends_with(L" (OpenType)");
+  return marked && name->size() > 11 && (*name)[0] != L' ' &&
+         std::none_of(name->begin(), name->end(), [](wchar_t c) { return c < 0x20; });
 }
 
 TEST(FontRegistryName, IsTheWindowsEnglishFullNameMarkedTrueType) {
@@ -201,20 +212,12 @@ TEST(FontRegistryName, SurvivesEveryTruncationAndCorruption) {
                           {3, 1, 0x0401, 4, Utf16Be(u"\u0646\u0627\u0645")},
                           {3, 1, 0x0409, 4, {0, 'O', 0, 'd', 0, 'd', 0}},
                           {3, 10, 0x0409, 4, Utf16Be(u"Full \U0001F600 Name")}});
-  const auto clean = [](const std::optional<std::wstring>& name) {
-    if (!name) {
-      return true;
-    }
-    const bool marked = name->ends_with(L" (TrueType)") || name->ends_with(L" (OpenType)");
-    return marked && name->size() > 11 && (*name)[0] != L' ' &&
-           std::none_of(name->begin(), name->end(), [](wchar_t c) { return c < 0x20; });
-  };
   std::size_t refused = 0;
   for (std::size_t length = 0; length <= good.size(); ++length) {
     const std::vector<std::uint8_t> cut(good.begin(),
                                         good.begin() + static_cast<std::ptrdiff_t>(length));
     const auto name = FontRegistryName(cut);
-    EXPECT_TRUE(clean(name)) << length;
+    EXPECT_TRUE(NothingOrACleanName(name)) << length;
     refused += name ? 0 : 1;
   }
   EXPECT_EQ(refused, good.size());  // only the whole file has its name table whole
@@ -222,9 +225,22 @@ TEST(FontRegistryName, SurvivesEveryTruncationAndCorruption) {
     for (const std::uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
       auto broken = good;
       broken[at] = value;
-      EXPECT_TRUE(clean(FontRegistryName(broken))) << at << " = " << int{value};
+      EXPECT_TRUE(NothingOrACleanName(FontRegistryName(broken))) << at << " = " << int{value};
     }
   }
+}
+
+// Inputs that crashed a reader once (tests/fuzz/run.sh keeps them): each one read safely.
+TEST(FontRegistryName, ReadsEveryKeptFuzzingInputSafely) {
+  std::size_t cases = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(TIUP_UNIT_TEST_DATA "/font-name-cases")) {
+    std::ifstream file(entry.path(), std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_TRUE(NothingOrACleanName(FontRegistryName(bytes))) << entry.path();
+    ++cases;
+  }
+  EXPECT_GE(cases, 2u);
 }
 
 TEST(FontRegistryName, ReadsARealFont) {
