@@ -136,6 +136,23 @@ class FaultTable : public Install {
     return fonts;
   }
 
+  // Takes the read-only attribute off every file under `folder`, so that it can be removed.
+  static void MakeWritable(const fs::path& folder) {
+    std::error_code error;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, error)) {
+      if (entry.is_regular_file()) {
+        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+      }
+    }
+  }
+
+  // A file held as Windows holds a font it has loaded: open for reading, others may read it but
+  // neither write nor delete it, so it cannot be overwritten.
+  static UniqueFileHandle HoldAsALoadedFont(const fs::path& file) {
+    return UniqueFileHandle(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+
   // Logging off or shutting down: the system asks every top-level window first.
   static void QueryEndSession(HWND window) {
     DWORD_PTR result = 0;
@@ -292,6 +309,51 @@ TEST_F(FaultTable, AFontInUseAtTheDestination) {
   fs::remove(FontsFolder() / inUse);
 }
 
+TEST_F(FaultTable, AnIdenticalFontLoadedAtTheDestination) {
+  // An earlier install stopped after copying a font (or Windows has it loaded since the last
+  // one): the same bytes are in the Fonts folder, unregistered, held as Windows holds a loaded
+  // font. The copier must not copy over it (it could not) but register it.
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"identical font loaded")));
+  const std::vector<std::wstring> order = FontOrder();
+  ASSERT_EQ(order.size(), 3u);
+  const fs::path loaded = FontsFolder() / order[1];
+  Copy(kFontSource / order[1], loaded);
+  before_ = UserState();
+  {
+    const UniqueFileHandle holder = HoldAsALoadedFont(loaded);
+    ASSERT_TRUE(holder);
+    const HWND window = StartProgram();
+    ASSERT_NE(window, nullptr);
+    Click(window, MainAction::Windows7Install);
+    ExpectInstalled();
+  }
+  ExpectOnlyAdded(kFonts);
+}
+
+TEST_F(FaultTable, ADifferentFontLoadedAtTheDestination) {
+  // The same size as ours, one byte different, held as Windows holds a loaded font: not ours,
+  // so it is not registered in our name, and it cannot be replaced.
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"different font loaded")));
+  const std::vector<std::wstring> order = FontOrder();
+  ASSERT_EQ(order.size(), 3u);
+  const std::wstring loaded = order[1];
+  std::vector<char> bytes = Bytes(kFontSource / loaded);
+  ASSERT_FALSE(bytes.empty());
+  bytes.back() = static_cast<char>(bytes.back() ^ 0x55);
+  WriteBytes(FontsFolder() / loaded, std::string_view(bytes.data(), bytes.size()));
+  before_ = UserState();
+  {
+    const UniqueFileHandle holder = HoldAsALoadedFont(FontsFolder() / loaded);
+    ASSERT_TRUE(holder);
+    const HWND window = StartProgram();
+    ASSERT_NE(window, nullptr);
+    Click(window, MainAction::Windows7Install);
+    ExpectCopyFailedAndEnd();
+  }
+  ExpectOnlyAdded(FontsBefore(loaded));
+  fs::remove(FontsFolder() / loaded);
+}
+
 TEST_F(FaultTable, AFileThatIsNotAFont) {
   ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"not a font")));
   WriteBytes(fs::path(appFolder_) / L"urdu fonts" / kNotAFont, std::string(4096, 'x'));
@@ -301,6 +363,49 @@ TEST_F(FaultTable, AFileThatIsNotAFont) {
   ExpectCopyFailedAndEnd();
   EXPECT_FALSE(fs::exists(FontsFolder() / kNotAFont));
   ExpectOnlyAdded(FontsBefore(kNotAFont));
+}
+
+TEST_F(FaultTable, ReadOnlyFontsInTheDistribution) {
+  // Fonts copied from a CD keep the read-only attribute: the installed copies must not.
+  const fs::path folder = RowFolder(L"read-only fonts");
+  MakeWritable(folder);
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(folder));
+  for (const FontFile& font : kFonts) {
+    const fs::path source = folder / L"urdu fonts" / font.file;
+    ASSERT_TRUE(SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_NE(GetFileAttributesW(source.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  }
+  const HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  Click(window, MainAction::Windows7Install);
+  ExpectInstalled();
+  for (const FontFile& font : kFonts) {
+    const DWORD attributes = GetFileAttributesW((FontsFolder() / font.file).c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << fs::path(font.file);
+    EXPECT_EQ(attributes & FILE_ATTRIBUTE_READONLY, 0u) << fs::path(font.file);
+  }
+  ExpectOnlyAdded(kFonts);
+  MakeWritable(folder);
+}
+
+TEST_F(FaultTable, AFontOfTheSameNameFromAnotherFile) {
+  // Another file in the Fonts folder is registered under one of our fonts' names. As Windows'
+  // own installer does when told to replace a font: ours is installed and takes the name; the
+  // other file stays in the Fonts folder as it was.
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"same name")));
+  const fs::path other = FontsFolder() / L"Lycian (an older copy).ttf";
+  Copy(kFontSource / kFonts[0].file, other);
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kFontsKey, kFonts[0].registryName, REG_SZ,
+                            L"Lycian (an older copy).ttf", sizeof(L"Lycian (an older copy).ttf")),
+            ERROR_SUCCESS);
+  before_ = UserState();
+  const HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  Click(window, MainAction::Windows7Install);
+  ExpectInstalled();
+  // The name now leads to our file; the other file is compared, unchanged, with the rest.
+  ExpectOnlyAdded(kFonts);
+  fs::remove(other);
 }
 
 // What the user does.
@@ -316,11 +421,20 @@ TEST_F(FaultTable, ASecondCopyRunning) {
 
   Click(first, MainAction::Windows7Install);
   ExpectInstalled();
-  Click(secondWindow, MainAction::Windows7Install);
-  const auto box = WaitForMessageBox(second);
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->text, kInstalled);
-  Press(*box, IDOK);
+  {
+    // Windows now has the first copy's fonts loaded, and holds them open (Wine does not): the
+    // second copy finds them in use, with its own bytes.
+    std::vector<UniqueFileHandle> loaded;
+    for (const FontFile& font : kFonts) {
+      loaded.push_back(HoldAsALoadedFont(FontsFolder() / font.file));
+      ASSERT_TRUE(loaded.back()) << fs::path(font.file);
+    }
+    Click(secondWindow, MainAction::Windows7Install);
+    const auto box = WaitForMessageBox(second);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, kInstalled);
+    Press(*box, IDOK);
+  }
   EXPECT_EQ(WaitForStarts(2).size(), 2u);
   EXPECT_TRUE(Responsive(first));
   EXPECT_TRUE(Responsive(secondWindow));

@@ -222,6 +222,8 @@ class Install : public ::testing::Test {
     ASSERT_TRUE(SetEnvironmentVariableW(L"TIUP_PROBE_LOG", ProbeLog().c_str()));
     for (const wchar_t* name :
          {kFonts[0].file, kFonts[1].file, kFonts[2].file, kHiddenFont, kOtherNameFont}) {
+      // A read-only copy left by a failed run would refuse to go.
+      SetFileAttributesW((FontsFolder() / name).c_str(), FILE_ATTRIBUTE_NORMAL);
       fs::remove(FontsFolder() / name);
     }
     for (const FontFile& font : kFonts) {
