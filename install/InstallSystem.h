@@ -6,12 +6,17 @@
 #include <string_view>
 #include <vector>
 
-// A file open for reading anywhere in it; closed when it goes.
+// A file open for reading; closed when it goes. The font copier reads a font's name from it and
+// then copies that same open file, so the bytes it checked are the bytes it installs.
 class FileForReading {
  public:
   virtual ~FileForReading() = default;
   // Up to `length` bytes from `offset`: fewer, or none, where the file ends first.
   virtual std::vector<std::uint8_t> ReadAt(std::uint64_t offset, std::size_t length) = 0;
+  // Copies the whole file to `destination`, replacing a file there: an ordinary file (never
+  // read-only) with this file's bytes and last-write time. A copy that fails part way is
+  // removed, so no half-written file stays behind.
+  virtual void CopyTo(const std::wstring& destination) = 0;
 };
 
 // What the install flows ask of the system, one operation per step they take. The Win32 side
@@ -40,8 +45,6 @@ class InstallSystem {
   // Whether `path` exists and holds exactly the bytes of `original`: sizes first, contents only
   // when they match. A file that cannot be read, even shared, counts as different.
   virtual bool HoldsSameBytes(const std::wstring& path, const std::wstring& original) = 0;
-  // Copies a file, overwriting the destination, attributes and all.
-  virtual void CopyFileOver(const std::wstring& from, const std::wstring& to) = 0;
   // Takes the read-only attribute off a file that has it.
   virtual void ClearReadOnly(const std::wstring& path) = 0;
   // A special folder's path by its identifier; empty when it cannot be resolved.

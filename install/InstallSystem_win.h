@@ -18,7 +18,6 @@ class Win32InstallSystem final : public InstallSystem {
   std::unique_ptr<FileForReading> OpenForReading(const std::wstring& path) override;
   std::vector<std::wstring> OrdinaryFiles(const std::wstring& pattern) override;
   bool HoldsSameBytes(const std::wstring& path, const std::wstring& original) override;
-  void CopyFileOver(const std::wstring& from, const std::wstring& to) override;
   void ClearReadOnly(const std::wstring& path) override;
   std::wstring SpecialFolder(int folderId) override;
   void RegisterFont(const std::wstring& valueName, const std::wstring& fileName,
