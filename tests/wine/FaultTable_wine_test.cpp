@@ -408,6 +408,28 @@ TEST_F(FaultTable, AFontOfTheSameNameFromAnotherFile) {
   fs::remove(other);
 }
 
+TEST_F(FaultTable, TheDiskFillsUpDuringACopy) {
+  // Run by fault_table_disk_full_wine_test under a file size limit (ulimit -f, 400 KiB) that
+  // stops a write part way, as a full disk does; a larger font waits beside the artefacts.
+  const fs::path large = fs::path(ui::ArtefactsFolder()) / L"disk-full-font.ttf";
+  if (!GetEnvironmentVariableW(L"TIUP_FILE_SIZE_LIMIT", nullptr, 0) || !fs::exists(large)) {
+    GTEST_SKIP() << "runs under a file size limit only (fault_table_disk_full_wine_test)";
+  }
+  const wchar_t* const kLarge = L"NotoNastaliqUrdu-Regular.ttf";
+  SetFileAttributesW((FontsFolder() / kLarge).c_str(), FILE_ATTRIBUTE_NORMAL);
+  fs::remove(FontsFolder() / kLarge);
+  before_ = UserState();
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"disk full")));
+  // Moved, not copied: the test itself writes nothing the limit would stop.
+  ASSERT_TRUE(MoveFileW(large.c_str(), (fs::path(appFolder_) / L"urdu fonts" / kLarge).c_str()));
+  const HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  Click(window, MainAction::Windows7Install);
+  ExpectCopyFailedAndEnd();
+  EXPECT_FALSE(fs::exists(FontsFolder() / kLarge)) << "a font cut short was left behind";
+  ExpectOnlyAdded(FontsBefore(kLarge));
+}
+
 // What the user does.
 
 TEST_F(FaultTable, ASecondCopyRunning) {
