@@ -121,8 +121,7 @@ int Fonts(int rounds) {
       continue;
     }
     const auto file = system.OpenForReading(source + name);
-    const auto registryName = FontRegistryName(
-        [&file](std::uint64_t offset, std::size_t length) { return file->ReadAt(offset, length); });
+    const auto registryName = FontRegistryName(*file);
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (registryName &&
         GetFileAttributesExW((source + name).c_str(), GetFileExInfoStandard, &data)) {

@@ -155,10 +155,10 @@ std::optional<std::wstring> NameFromTable(const Reader& table) {
 
 }  // namespace
 
-std::optional<std::wstring> FontRegistryName(const FontFileReader& read) {
+std::optional<std::wstring> FontRegistryName(FontFileReader& file) {
   // The header and the table directory, in one read for all but unusual fonts.
   std::vector<std::uint8_t> head =
-      read(0, kHeaderSize + kDirectoryEntriesReadAtOnce * kDirectoryEntrySize);
+      file.ReadAt(0, kHeaderSize + kDirectoryEntriesReadAtOnce * kDirectoryEntrySize);
   if (head.size() < kHeaderSize) {
     return std::nullopt;
   }
@@ -174,8 +174,8 @@ std::optional<std::wstring> FontRegistryName(const FontFileReader& read) {
     if (tableCount <= kDirectoryEntriesReadAtOnce) {
       return std::nullopt;  // the file ends inside its own directory
     }
-    const std::vector<std::uint8_t> rest = read(head.size(), directoryEnd - head.size());
-    head.insert(head.end(), rest.begin(), rest.end());
+    // Read again whole: no font needs this, so its cost does not matter.
+    head = file.ReadAt(0, directoryEnd);
     if (head.size() < directoryEnd) {
       return std::nullopt;
     }
@@ -196,9 +196,9 @@ std::optional<std::wstring> FontRegistryName(const FontFileReader& read) {
   }
   // The whole table must be in the file; only the part its records can reach is read.
   const std::size_t wanted = std::min(nameLength, kFarthestNameRecord);
-  const std::vector<std::uint8_t> table = read(*nameTable, wanted);
+  const std::vector<std::uint8_t> table = file.ReadAt(*nameTable, wanted);
   if (table.size() < wanted ||
-      (nameLength > wanted && read(*nameTable + nameLength - 1, 1).size() != 1)) {
+      (nameLength > wanted && file.ReadAt(*nameTable + nameLength - 1, 1).size() != 1)) {
     return std::nullopt;
   }
   const auto name = NameFromTable(Reader(table));
@@ -209,14 +209,23 @@ std::optional<std::wstring> FontRegistryName(const FontFileReader& read) {
 }
 
 std::optional<std::wstring> FontRegistryName(std::span<const std::uint8_t> fontFile) {
-  return FontRegistryName([fontFile](std::uint64_t offset, std::size_t length) {
-    if (offset >= fontFile.size()) {
-      return std::vector<std::uint8_t>{};
+  // Each piece in a buffer of exactly its size, as a file read gives, so that the sanitisers see
+  // any read past it.
+  class InMemory final : public FontFileReader {
+   public:
+    explicit InMemory(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    std::vector<std::uint8_t> ReadAt(std::uint64_t offset, std::size_t length) override {
+      if (offset >= bytes_.size()) {
+        return {};
+      }
+      const auto from = bytes_.subspan(static_cast<std::size_t>(offset));
+      const auto piece = from.first(std::min(length, from.size()));
+      return {piece.begin(), piece.end()};
     }
-    const auto from = fontFile.subspan(static_cast<std::size_t>(offset));
-    const auto piece = from.first(std::min(length, from.size()));
-    // A buffer of exactly the piece's size, as a file read gives, so that the sanitisers see
-    // any read past it.
-    return std::vector<std::uint8_t>(piece.begin(), piece.end());
-  });
+
+   private:
+    std::span<const std::uint8_t> bytes_;
+  };
+  InMemory file(fontFile);
+  return FontRegistryName(file);
 }

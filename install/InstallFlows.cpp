@@ -25,8 +25,7 @@ std::wstring InstallFontFile(InstallSystem& system, const std::wstring& source,
                              const std::wstring& destination) {
   const std::unique_ptr<FileForReading> font = system.OpenForReading(source);
   // The name first, from the font's directory and 'name' table alone.
-  const std::optional<std::wstring> valueName = FontRegistryName(
-      [&font](std::uint64_t offset, std::size_t length) { return font->ReadAt(offset, length); });
+  const std::optional<std::wstring> valueName = FontRegistryName(*font);
   if (!valueName) {
     throw SystemError(kErrorBadFormat, L"Not a font file.", source);
   }

@@ -6,13 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "install/FontName.h"
+
 // A file open for reading; closed when it goes. The font copier reads a font's name from it and
 // then copies that same open file, so the bytes it checked are the bytes it installs.
-class FileForReading {
+class FileForReading : public FontFileReader {
  public:
-  virtual ~FileForReading() = default;
-  // Up to `length` bytes from `offset`: fewer, or none, where the file ends first.
-  virtual std::vector<std::uint8_t> ReadAt(std::uint64_t offset, std::size_t length) = 0;
   // Copies the whole file to `destination`, replacing a file there: an ordinary file (never
   // read-only) with this file's bytes and last-write time. A copy that fails part way is
   // removed, so no half-written file stays behind.

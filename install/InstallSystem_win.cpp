@@ -99,50 +99,51 @@ class Win32FileForReading final : public FileForReading {
   }
 
   std::vector<std::uint8_t> ReadAt(std::uint64_t offset, std::size_t length) override {
-    const std::wstring context = L"Reading " + path_;
     // No part of a font the name reader asks for comes near this; a larger request is damage.
     constexpr std::size_t kLargestRead = 16 * 1024 * 1024;
     std::vector<std::uint8_t> bytes(std::min(length, kLargestRead));
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(std::min<std::uint64_t>(offset, LLONG_MAX));
-    if (!SetFilePointerEx(file_.Get(), at, nullptr, FILE_BEGIN)) {
-      ThrowLastError(context);
-    }
-    const std::optional<DWORD> read = ReadFull(file_.Get(), bytes.data(), bytes.size());
-    if (!read) {
-      ThrowLastError(context);
+    std::optional<DWORD> read;
+    if (!SetFilePointerEx(file_.Get(), at, nullptr, FILE_BEGIN) ||
+        !(read = ReadFull(file_.Get(), bytes.data(), bytes.size()))) {
+      ThrowLastError(L"Reading " + path_);
     }
     bytes.resize(*read);
     return bytes;
   }
 
   void CopyTo(const std::wstring& destination) override {
-    const std::wstring context = L"Copying " + path_ + L" to " + destination;
     FILETIME lastWrite{};
     const LARGE_INTEGER start{};
     if (!GetFileTime(file_.Get(), nullptr, nullptr, &lastWrite) ||
         !SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN)) {
-      ThrowLastError(context);
+      CopyFailed(GetLastError(), destination);
     }
     // Created as an ordinary file: nothing of the source's attributes (read-only from a CD)
     // comes along.
     UniqueFileHandle copy(CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!copy) {
-      ThrowLastError(context);
+      CopyFailed(GetLastError(), destination);
     }
-    const DWORD error = CopyContents(copy.Get());
-    if (error == ERROR_SUCCESS && SetFileTime(copy.Get(), nullptr, nullptr, &lastWrite)) {
-      return;
+    DWORD error = CopyContents(copy.Get());
+    if (error == ERROR_SUCCESS && !SetFileTime(copy.Get(), nullptr, nullptr, &lastWrite)) {
+      error = GetLastError();
     }
-    const DWORD failure = error != ERROR_SUCCESS ? error : GetLastError();
-    copy.Reset();
-    // A font cut short must not stay in the Fonts folder for the next install to meet.
-    DeleteFileW(destination.c_str());
-    ThrowSystemError(failure, context);
+    if (error != ERROR_SUCCESS) {
+      copy.Reset();
+      // A font cut short must not stay in the Fonts folder for the next install to meet.
+      DeleteFileW(destination.c_str());
+      CopyFailed(error, destination);
+    }
   }
 
  private:
+  [[noreturn]] void CopyFailed(DWORD error, const std::wstring& destination) const {
+    ThrowSystemError(error, L"Copying " + path_ + L" to " + destination);
+  }
+
   // The rest of the file into `copy`, in pieces of the size CopyFileW uses; the system's error
   // number on a failure.
   DWORD CopyContents(HANDLE copy) const {

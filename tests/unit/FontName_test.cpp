@@ -188,19 +188,24 @@ TEST(FontRegistryName, ReadsOnlyTheDirectoryAndTheNameTable) {
   // A megabyte of outlines before the 'name' table stays unread.
   const auto font =
       Font({{3, 1, 0x0409, 4, Utf16Be(u"Large Font Regular")}}, 0x00010000, 1024 * 1024);
-  std::size_t bytesRead = 0;
-  std::size_t reads = 0;
-  const auto name = FontRegistryName([&](std::uint64_t offset, std::size_t length) {
-    ++reads;
-    const std::size_t from = std::min<std::size_t>(offset, font.size());
-    const std::size_t to = from + std::min(length, font.size() - from);
-    bytesRead += to - from;
-    return std::vector<std::uint8_t>(font.begin() + static_cast<std::ptrdiff_t>(from),
-                                     font.begin() + static_cast<std::ptrdiff_t>(to));
-  });
+  struct Counting final : FontFileReader {
+    explicit Counting(const std::vector<std::uint8_t>& bytes) : font(bytes) {}
+    std::vector<std::uint8_t> ReadAt(std::uint64_t offset, std::size_t length) override {
+      ++reads;
+      const std::size_t from = std::min<std::size_t>(offset, font.size());
+      const std::size_t to = from + std::min(length, font.size() - from);
+      bytesRead += to - from;
+      return {font.begin() + static_cast<std::ptrdiff_t>(from),
+              font.begin() + static_cast<std::ptrdiff_t>(to)};
+    }
+    const std::vector<std::uint8_t>& font;
+    std::size_t reads = 0;
+    std::size_t bytesRead = 0;
+  } file(font);
+  const auto name = FontRegistryName(file);
   EXPECT_EQ(name, L"Large Font Regular (TrueType)");
-  EXPECT_LE(bytesRead, 2048u);
-  EXPECT_EQ(reads, 2u);
+  EXPECT_LE(file.bytesRead, 2048u);
+  EXPECT_EQ(file.reads, 2u);
 }
 
 // A generated corpus: every truncation, and every byte of the header, the directory and the
