@@ -146,11 +146,40 @@ class FaultTable : public Install {
     }
   }
 
-  // A file held as Windows holds a font it has loaded: open for reading, others may read it but
-  // neither write nor delete it, so it cannot be overwritten.
-  static UniqueFileHandle HoldAsALoadedFont(const fs::path& file) {
-    return UniqueFileHandle(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Windows holds a font it has loaded open for reading: others may read the file, but neither
+  // write nor delete it, so it cannot be overwritten.
+  static constexpr DWORD kLoadedFontSharing = FILE_SHARE_READ;
+  static UniqueFileHandle Hold(const fs::path& file, DWORD sharing) {
+    return UniqueFileHandle(CreateFileW(file.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+
+  // The second of the fonts in the order the program meets them, so that one comes before it.
+  std::wstring SecondFont() const {
+    const std::vector<std::wstring> order = FontOrder();
+    EXPECT_EQ(order.size(), 3u);
+    return order.size() > 1 ? order[1] : std::wstring();
+  }
+
+  // Puts `bytes` in the Fonts folder as `name`, holds the file open with `sharing` (as another
+  // program, or Windows with a font it has loaded, does), clicks Install and expects Installed
+  // or the copier's failure; the file is let go afterwards.
+  void InstallPastAHeldFont(const std::wstring& name, std::string_view bytes, DWORD sharing,
+                            bool installs) {
+    WriteBytes(FontsFolder() / name, bytes);
+    before_ = UserState();
+    const UniqueFileHandle holder(CreateFileW((FontsFolder() / name).c_str(), GENERIC_READ, sharing,
+                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                              nullptr));
+    ASSERT_TRUE(holder);
+    const HWND window = StartProgram();
+    ASSERT_NE(window, nullptr);
+    Click(window, MainAction::Windows7Install);
+    if (installs) {
+      ExpectInstalled();
+    } else {
+      ExpectCopyFailedAndEnd();
+    }
   }
 
   // Logging off or shutting down: the system asks every top-level window first.
@@ -290,23 +319,10 @@ TEST_F(FaultTable, AFontReadOnlyAtTheDestination) {
 
 TEST_F(FaultTable, AFontInUseAtTheDestination) {
   ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"font in use")));
-  const std::vector<std::wstring> order = FontOrder();
-  ASSERT_EQ(order.size(), 3u);
-  const std::wstring inUse = order[1];
-  WriteBytes(FontsFolder() / inUse, "an older font, held open by another program");
-  before_ = UserState();
-  {
-    const UniqueFileHandle holder(CreateFileW((FontsFolder() / inUse).c_str(), GENERIC_READ, 0,
-                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                              nullptr));
-    ASSERT_TRUE(holder);
-    const HWND window = StartProgram();
-    ASSERT_NE(window, nullptr);
-    Click(window, MainAction::Windows7Install);
-    ExpectCopyFailedAndEnd();
-  }
-  ExpectOnlyAdded(FontsBefore(inUse));
-  fs::remove(FontsFolder() / inUse);
+  const std::wstring held = SecondFont();
+  InstallPastAHeldFont(held, "an older font, held open by another program", 0, false);
+  ExpectOnlyAdded(FontsBefore(held));
+  fs::remove(FontsFolder() / held);
 }
 
 TEST_F(FaultTable, AnIdenticalFontLoadedAtTheDestination) {
@@ -314,19 +330,9 @@ TEST_F(FaultTable, AnIdenticalFontLoadedAtTheDestination) {
   // one): the same bytes are in the Fonts folder, unregistered, held as Windows holds a loaded
   // font. The copier must not copy over it (it could not) but register it.
   ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"identical font loaded")));
-  const std::vector<std::wstring> order = FontOrder();
-  ASSERT_EQ(order.size(), 3u);
-  const fs::path loaded = FontsFolder() / order[1];
-  Copy(kFontSource / order[1], loaded);
-  before_ = UserState();
-  {
-    const UniqueFileHandle holder = HoldAsALoadedFont(loaded);
-    ASSERT_TRUE(holder);
-    const HWND window = StartProgram();
-    ASSERT_NE(window, nullptr);
-    Click(window, MainAction::Windows7Install);
-    ExpectInstalled();
-  }
+  const std::wstring held = SecondFont();
+  const std::vector<char> bytes = Bytes(kFontSource / held);
+  InstallPastAHeldFont(held, {bytes.data(), bytes.size()}, kLoadedFontSharing, true);
   ExpectOnlyAdded(kFonts);
 }
 
@@ -334,24 +340,13 @@ TEST_F(FaultTable, ADifferentFontLoadedAtTheDestination) {
   // The same size as ours, one byte different, held as Windows holds a loaded font: not ours,
   // so it is not registered in our name, and it cannot be replaced.
   ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"different font loaded")));
-  const std::vector<std::wstring> order = FontOrder();
-  ASSERT_EQ(order.size(), 3u);
-  const std::wstring loaded = order[1];
-  std::vector<char> bytes = Bytes(kFontSource / loaded);
+  const std::wstring held = SecondFont();
+  std::vector<char> bytes = Bytes(kFontSource / held);
   ASSERT_FALSE(bytes.empty());
   bytes.back() = static_cast<char>(bytes.back() ^ 0x55);
-  WriteBytes(FontsFolder() / loaded, std::string_view(bytes.data(), bytes.size()));
-  before_ = UserState();
-  {
-    const UniqueFileHandle holder = HoldAsALoadedFont(FontsFolder() / loaded);
-    ASSERT_TRUE(holder);
-    const HWND window = StartProgram();
-    ASSERT_NE(window, nullptr);
-    Click(window, MainAction::Windows7Install);
-    ExpectCopyFailedAndEnd();
-  }
-  ExpectOnlyAdded(FontsBefore(loaded));
-  fs::remove(FontsFolder() / loaded);
+  InstallPastAHeldFont(held, {bytes.data(), bytes.size()}, kLoadedFontSharing, false);
+  ExpectOnlyAdded(FontsBefore(held));
+  fs::remove(FontsFolder() / held);
 }
 
 TEST_F(FaultTable, AFileThatIsNotAFont) {
@@ -448,7 +443,7 @@ TEST_F(FaultTable, ASecondCopyRunning) {
     // second copy finds them in use, with its own bytes.
     std::vector<UniqueFileHandle> loaded;
     for (const FontFile& font : kFonts) {
-      loaded.push_back(HoldAsALoadedFont(FontsFolder() / font.file));
+      loaded.push_back(Hold(FontsFolder() / font.file, kLoadedFontSharing));
       ASSERT_TRUE(loaded.back()) << fs::path(font.file);
     }
     Click(secondWindow, MainAction::Windows7Install);
