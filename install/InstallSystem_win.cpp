@@ -210,7 +210,7 @@ bool Win32InstallSystem::HoldsSameBytes(const std::wstring& path, const std::wst
     const auto leftRead = ReadFull(one.Get(), left.data(), left.size());
     const auto rightRead = ReadFull(other.Get(), right.data(), right.size());
     if (!leftRead || !rightRead || *leftRead != *rightRead ||
-        !std::equal(left.begin(), left.begin() + *leftRead, right.begin())) {
+        !std::equal(left.data(), left.data() + *leftRead, right.data())) {
       return false;
     }
     if (*leftRead < kChunk) {
