@@ -5,6 +5,7 @@
 #   ./dev.sh build   install what is missing, build
 #   ./dev.sh bench   install what is missing, build, run the benchmark
 #   ./dev.sh package install what is missing, build, make the release zip
+#   ./dev.sh fuzz    install what is missing, fuzz the font name reader (tests/fuzz/run.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -18,6 +19,8 @@ packages=(
   fonts-noto-core mingw-w64-common
   # Static analysis (tools/static-analysis.sh)
   cppcheck clang-tidy
+  # Fuzzing the font name reader (tests/fuzz/run.sh): clang with libFuzzer and the sanitisers
+  clang libclang-rt-14-dev
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -117,5 +120,6 @@ case "${1:-}" in
     install_missing; build
     cmake --build --preset windows-x86 --target package
     echo "== Release zip: $(ls "$PWD"/build/windows-x86/package/*.zip)" ;;
-  *) sed -n '2,7p' "$0"; exit 2 ;;
+  fuzz) install_missing; tests/fuzz/run.sh ;;
+  *) sed -n '2,8p' "$0"; exit 2 ;;
 esac

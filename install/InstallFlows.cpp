@@ -1,6 +1,8 @@
 #include "install/InstallFlows.h"
 
 #include <exception>
+#include <memory>
+#include <optional>
 
 #include "app/Identity.h"
 #include "install/FontName.h"
@@ -17,6 +19,28 @@ void LaunchSetup(InstallSystem& system) {
   system.Launch(setup, CommandLine(setup), kShowMinimized);
 }
 
+// Puts one font into the Fonts folder and gives its registry name. A file that is no font
+// never reaches the Fonts folder.
+std::wstring InstallFontFile(InstallSystem& system, const std::wstring& source,
+                             const std::wstring& destination) {
+  const std::unique_ptr<FileForReading> font = system.OpenForReading(source);
+  // The name first, from the font's directory and 'name' table alone.
+  const std::optional<std::wstring> valueName = FontRegistryName(*font);
+  if (!valueName) {
+    throw SystemError(kErrorBadFormat, L"Not a font file.", source);
+  }
+  // A font Windows has loaded (ours, from an earlier install) is held open and cannot be
+  // overwritten; the same bytes there need no copy, only registering again, which also mends
+  // an install that stopped half way. A different file in the way is still a failure.
+  if (system.HoldsSameBytes(destination, source)) {
+    // An earlier copy may have kept a read-only attribute from the installation media.
+    system.ClearReadOnly(destination);
+  } else {
+    font->CopyTo(destination);
+  }
+  return *valueName;
+}
+
 void CopyAndRegisterFonts(InstallSystem& system, std::size_t& registered) {
   const std::wstring appFolder = system.AppFolder();
   const std::wstring sourceFolder = FontSourceFolder(appFolder);
@@ -30,16 +54,10 @@ void CopyAndRegisterFonts(InstallSystem& system, std::size_t& registered) {
       continue;
     }
     const std::wstring source = sourceFolder + name;
-    // Read the name first, so that a file that is no font never lands in the Fonts folder.
-    const auto valueName = FontRegistryName(system.ReadFileBytes(source));
-    if (!valueName) {
-      throw SystemError(kErrorBadFormat, L"Not a font file.", source);
-    }
     std::wstring destination = fontsFolder;
     destination += L'\\';
     destination += name;
-    system.CopyFileOver(source, destination);
-    system.RegisterFont(*valueName, name, destination);
+    system.RegisterFont(InstallFontFile(system, source, destination), name, destination);
     ++registered;
   }
 }

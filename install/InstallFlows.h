@@ -17,8 +17,9 @@ inline constexpr unsigned kCodeInformation = 64;       // OK, information icon
 inline constexpr unsigned kCodeYesNoInformation = 68;  // Yes and No, information icon
 inline constexpr int kAnswerYes = 6;
 
-// Copies every font of "urdu fonts" into the Fonts folder and registers it. Any failure stops
-// the copy, says so and ends the program; fonts done before stay installed.
+// Installs every font of "urdu fonts" in the Fonts folder (a font already there byte for byte
+// is not copied again) and registers it. Any failure stops the copy, says so and ends the
+// program; fonts done before stay installed.
 void CopyFontsWith(InstallSystem& system);
 
 // Windows 7: starts the layout's setup, installs the fonts, confirms.

@@ -1,9 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "install/FontName.h"
+
+// A file open for reading; closed when it goes. The font copier reads a font's name from it and
+// then copies that same open file, so the bytes it checked are the bytes it installs.
+class FileForReading : public FontFileReader {
+ public:
+  // Copies the whole file to `destination`, replacing a file there: an ordinary file (never
+  // read-only) with this file's bytes and last-write time. A copy that fails part way is
+  // removed, so no half-written file stays behind.
+  virtual void CopyTo(const std::wstring& destination) = 0;
+};
 
 // What the install flows ask of the system, one operation per step they take. The Win32 side
 // implements it for the real program; the unit tests put a recording stand-in in its place.
@@ -24,12 +37,15 @@ class InstallSystem {
                       int showCode) = 0;
   // Creates or overwrites the file with exactly these bytes, closed on return.
   virtual void WriteFileBytes(const std::wstring& path, const std::string& bytes) = 0;
-  virtual std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) = 0;
+  virtual std::unique_ptr<FileForReading> OpenForReading(const std::wstring& path) = 0;
   // Names (no folder) of the ordinary files matching the pattern, in the system's order: no
   // hidden or system files, no folders. A missing folder gives none.
   virtual std::vector<std::wstring> OrdinaryFiles(const std::wstring& pattern) = 0;
-  // Copies a file, overwriting the destination.
-  virtual void CopyFileOver(const std::wstring& from, const std::wstring& to) = 0;
+  // Whether `path` exists and holds exactly the bytes of `original`: sizes first, contents only
+  // when they match. A file that cannot be read, even shared, counts as different.
+  virtual bool HoldsSameBytes(const std::wstring& path, const std::wstring& original) = 0;
+  // Takes the read-only attribute off a file that has it.
+  virtual void ClearReadOnly(const std::wstring& path) = 0;
   // A special folder's path by its identifier; empty when it cannot be resolved.
   virtual std::wstring SpecialFolder(int folderId) = 0;
   // Registers a font already in the Fonts folder for the machine: its registry entry

@@ -1,5 +1,9 @@
 #include "install/InstallSystem_win.h"
 
+#include <algorithm>
+#include <climits>
+#include <optional>
+
 #include "app/Application_win.h"
 #include "install/Module1_win.h"
 #include "platform/Handles_win.h"
@@ -57,29 +61,162 @@ void Win32InstallSystem::WriteFileBytes(const std::wstring& path, const std::str
   }  // closed here, before anything starts the script
 }
 
-std::vector<std::uint8_t> Win32InstallSystem::ReadFileBytes(const std::wstring& path) {
-  const std::wstring context = L"Reading " + path;
-  const UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    ThrowLastError(context);
+namespace {
+
+// Anyone else may read, write or delete the file while it is open here: Windows holds a loaded
+// font open for reading, and an installer must never be what keeps a file in use.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Reads on from the file's position until `length` bytes are in or the file ends; the count
+// read, or nothing on a failure.
+std::optional<DWORD> ReadFull(HANDLE file, void* into, std::size_t length) {
+  auto* const bytes = static_cast<std::uint8_t*>(into);
+  DWORD total = 0;
+  while (total < length) {
+    DWORD read = 0;
+    if (!ReadFile(file, bytes + total, static_cast<DWORD>(length - total), &read, nullptr)) {
+      return std::nullopt;
+    }
+    if (read == 0) {
+      break;
+    }
+    total += read;
   }
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.Get(), &size)) {
-    ThrowLastError(context);
+  return total;
+}
+
+// Reads and writes go through the file's own position, not through OVERLAPPED offsets: Wine
+// serves a positioned read on an ordinary handle through its server, several times slower.
+class Win32FileForReading final : public FileForReading {
+ public:
+  explicit Win32FileForReading(const std::wstring& path)
+      : path_(path),
+        file_(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
+    if (!file_) {
+      ThrowLastError(L"Reading " + path_);
+    }
   }
-  constexpr LONGLONG kLargestFont = 64LL * 1024 * 1024;
-  if (size.QuadPart > kLargestFont) {
-    ThrowSystemError(ERROR_BAD_FORMAT, context);
+
+  std::vector<std::uint8_t> ReadAt(std::uint64_t offset, std::size_t length) override {
+    // No part of a font the name reader asks for comes near this; a larger request is damage.
+    constexpr std::size_t kLargestRead = 16 * 1024 * 1024;
+    std::vector<std::uint8_t> bytes(std::min(length, kLargestRead));
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(std::min<std::uint64_t>(offset, LLONG_MAX));
+    std::optional<DWORD> read;
+    if (!SetFilePointerEx(file_.Get(), at, nullptr, FILE_BEGIN) ||
+        !(read = ReadFull(file_.Get(), bytes.data(), bytes.size()))) {
+      ThrowLastError(L"Reading " + path_);
+    }
+    bytes.resize(*read);
+    return bytes;
   }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
-  DWORD read = 0;
-  if (!bytes.empty() &&
-      (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-       read != bytes.size())) {
-    ThrowLastError(context);
+
+  void CopyTo(const std::wstring& destination) override {
+    FILETIME lastWrite{};
+    const LARGE_INTEGER start{};
+    if (!GetFileTime(file_.Get(), nullptr, nullptr, &lastWrite) ||
+        !SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN)) {
+      CopyFailed(GetLastError(), destination);
+    }
+    // Created as an ordinary file: nothing of the source's attributes (read-only from a CD)
+    // comes along.
+    UniqueFileHandle copy(CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!copy) {
+      CopyFailed(GetLastError(), destination);
+    }
+    DWORD error = CopyContents(copy.Get());
+    if (error == ERROR_SUCCESS && !SetFileTime(copy.Get(), nullptr, nullptr, &lastWrite)) {
+      error = GetLastError();
+    }
+    if (error != ERROR_SUCCESS) {
+      copy.Reset();
+      // A font cut short must not stay in the Fonts folder for the next install to meet.
+      DeleteFileW(destination.c_str());
+      CopyFailed(error, destination);
+    }
   }
-  return bytes;
+
+ private:
+  [[noreturn]] void CopyFailed(DWORD error, const std::wstring& destination) const {
+    ThrowSystemError(error, L"Copying " + path_ + L" to " + destination);
+  }
+
+  // The rest of the file into `copy`, in pieces of the size CopyFileW uses; the system's error
+  // number on a failure.
+  DWORD CopyContents(HANDLE copy) const {
+    std::vector<std::uint8_t> piece(64 * 1024);
+    for (;;) {
+      DWORD read = 0;
+      if (!ReadFile(file_.Get(), piece.data(), static_cast<DWORD>(piece.size()), &read, nullptr)) {
+        return GetLastError();
+      }
+      if (read == 0) {
+        return ERROR_SUCCESS;
+      }
+      // A write may take less than it was given (a disk filling up): the rest goes again, and
+      // a write that takes nothing means the disk is full.
+      for (DWORD done = 0; done < read;) {
+        DWORD written = 0;
+        if (!WriteFile(copy, piece.data() + done, read - done, &written, nullptr)) {
+          return GetLastError();
+        }
+        if (written == 0) {
+          return ERROR_DISK_FULL;
+        }
+        done += written;
+      }
+    }
+  }
+
+  std::wstring path_;
+  UniqueFileHandle file_;
+};
+
+// The size of a file, or nothing when it is not there (or not a file).
+std::optional<ULONGLONG> FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  return static_cast<ULONGLONG>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+}  // namespace
+
+std::unique_ptr<FileForReading> Win32InstallSystem::OpenForReading(const std::wstring& path) {
+  return std::make_unique<Win32FileForReading>(path);
+}
+
+bool Win32InstallSystem::HoldsSameBytes(const std::wstring& path, const std::wstring& original) {
+  const auto size = FileSize(path);
+  if (!size || size != FileSize(original)) {
+    return false;  // absent, or a different size: no need to read a byte
+  }
+  const UniqueFileHandle one(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  const UniqueFileHandle other(CreateFileW(original.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!one || !other) {
+    return false;  // held without read sharing: whether it is ours cannot be known
+  }
+  constexpr std::size_t kChunk = 64 * 1024;
+  std::vector<char> left(kChunk);
+  std::vector<char> right(kChunk);
+  for (;;) {
+    const auto leftRead = ReadFull(one.Get(), left.data(), left.size());
+    const auto rightRead = ReadFull(other.Get(), right.data(), right.size());
+    if (!leftRead || !rightRead || *leftRead != *rightRead ||
+        !std::equal(left.data(), left.data() + *leftRead, right.data())) {
+      return false;
+    }
+    if (*leftRead < kChunk) {
+      return true;  // both ended together, every byte equal
+    }
+  }
 }
 
 std::vector<std::wstring> Win32InstallSystem::OrdinaryFiles(const std::wstring& pattern) {
@@ -108,9 +245,16 @@ std::vector<std::wstring> Win32InstallSystem::OrdinaryFiles(const std::wstring& 
   return names;
 }
 
-void Win32InstallSystem::CopyFileOver(const std::wstring& from, const std::wstring& to) {
-  if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
-    ThrowLastError(L"Copying " + from + L" to " + to);
+void Win32InstallSystem::ClearReadOnly(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    ThrowLastError(L"Reading the attributes of " + path);
+  }
+  // Changing attributes needs no write access to the contents, so this works on a font Windows
+  // holds open too.
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+      !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    ThrowLastError(L"Making " + path + L" writable");
   }
 }
 

@@ -15,9 +15,10 @@ class Win32InstallSystem final : public InstallSystem {
   void Launch(const std::wstring& application, const std::wstring& commandLine,
               int showCode) override;
   void WriteFileBytes(const std::wstring& path, const std::string& bytes) override;
-  std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) override;
+  std::unique_ptr<FileForReading> OpenForReading(const std::wstring& path) override;
   std::vector<std::wstring> OrdinaryFiles(const std::wstring& pattern) override;
-  void CopyFileOver(const std::wstring& from, const std::wstring& to) override;
+  bool HoldsSameBytes(const std::wstring& path, const std::wstring& original) override;
+  void ClearReadOnly(const std::wstring& path) override;
   std::wstring SpecialFolder(int folderId) override;
   void RegisterFont(const std::wstring& valueName, const std::wstring& fileName,
                     const std::wstring& path) override;

@@ -2,7 +2,9 @@
 // happens with files that are not fonts or are damaged.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -39,8 +41,10 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
   Put16(out, v & 0xFFFF);
 }
 
-// A minimal font file: the offset table, one unrelated table, then the 'name' table.
-std::vector<std::uint8_t> Font(const std::vector<Name>& names, std::uint32_t version = 0x00010000) {
+// A minimal font file: the offset table, one unrelated table (`bodySize` bytes), then the 'name'
+// table.
+std::vector<std::uint8_t> Font(const std::vector<Name>& names, std::uint32_t version = 0x00010000,
+                               std::uint32_t bodySize = 4) {
   std::vector<std::uint8_t> name;
   Put16(name, 0);
   Put16(name, static_cast<std::uint32_t>(names.size()));
@@ -64,18 +68,28 @@ std::vector<std::uint8_t> Font(const std::vector<Name>& names, std::uint32_t ver
   Put16(file, 1);
   Put16(file, 0);
   const std::uint32_t headAt = 12 + 2 * 16;
-  const std::uint32_t nameAt = headAt + 4;
-  Put32(file, 0x68656164);  // 'head', a stand-in body
+  const std::uint32_t nameAt = headAt + bodySize;
+  Put32(file, 0x676C7966);  // 'glyf', a stand-in body
   Put32(file, 0);
   Put32(file, headAt);
-  Put32(file, 4);
+  Put32(file, bodySize);
   Put32(file, 0x6E616D65);  // 'name'
   Put32(file, 0);
   Put32(file, nameAt);
   Put32(file, static_cast<std::uint32_t>(name.size()));
-  Put32(file, 0);
+  file.resize(nameAt, 0);
   file.insert(file.end(), name.begin(), name.end());
   return file;
+}
+
+// What may come back for any bytes at all: nothing, or a name fit for the registry.
+bool NothingOrACleanName(const std::optional<std::wstring>& name) {
+  if (!name) {
+    return true;
+  }
+  const bool marked = name->ends_with(L" (TrueType)") || name->ends_with(L" (OpenType)");
+  return marked && name->size() > 11 && (*name)[0] != L' ' &&
+         std::none_of(name->begin(), name->end(), [](wchar_t c) { return c < 0x20; });
 }
 
 TEST(FontRegistryName, IsTheWindowsEnglishFullNameMarkedTrueType) {
@@ -111,7 +125,7 @@ TEST(FontRegistryName, DropsControlCharactersAndSkipsBlankOrUnreadableNames) {
 }
 
 TEST(FontRegistryName, RefusesWhatIsNoFontOrIsDamaged) {
-  EXPECT_EQ(FontRegistryName({}), std::nullopt);
+  EXPECT_EQ(FontRegistryName(std::span<const std::uint8_t>{}), std::nullopt);
   EXPECT_EQ(FontRegistryName(Ascii("This is a text file, not a font at all.")), std::nullopt);
   EXPECT_EQ(FontRegistryName(Font({})), std::nullopt);  // no name at all
   const auto good = Font({{3, 1, 0x0409, 4, Utf16Be(u"Good Name")}});
@@ -135,6 +149,103 @@ TEST(FontRegistryName, RefusesWhatIsNoFontOrIsDamaged) {
   auto badStringOffset = good;
   badStringOffset[48 + 6 + 10] = 0xFF;
   EXPECT_EQ(FontRegistryName(badStringOffset), std::nullopt);
+}
+
+TEST(FontRegistryName, NeverReadsAStringOutsideTheNameTable) {
+  // The file goes on after the 'name' table: a string that runs past the table's end, or
+  // starts there, is damage, even where the file still has bytes.
+  auto runsOver = Font({{3, 1, 0x0409, 4, Utf16Be(u"Good Name")}});
+  const std::size_t lengthAt = 48 + 6 + 8;
+  runsOver[lengthAt + 1] += 4;
+  for (const char c : {'\0', 'W', '\0', 'X'}) {
+    runsOver.push_back(static_cast<std::uint8_t>(c));
+  }
+  EXPECT_EQ(FontRegistryName(runsOver), std::nullopt);
+  auto startsAfter = runsOver;
+  startsAfter[lengthAt + 1] = 4;
+  startsAfter[lengthAt + 3] = static_cast<std::uint8_t>(18);  // 'Good Name' is 18 bytes
+  EXPECT_EQ(FontRegistryName(startsAfter), std::nullopt);
+  // With a second, sound record the name comes from that one.
+  auto withFamily =
+      Font({{3, 1, 0x0409, 1, Utf16Be(u"Family")}, {3, 1, 0x0409, 4, Utf16Be(u"Good Name")}});
+  withFamily[48 + 6 + 12 + 9] += 4;
+  withFamily.insert(withFamily.end(), {0, 'W', 0, 'X'});
+  EXPECT_EQ(FontRegistryName(withFamily), L"Family (TrueType)");
+}
+
+TEST(FontRegistryName, AnOddLengthUtf16NameLosesItsLastByteOnly) {
+  // "AB" and half a character; the next string's first byte must not be taken with it.
+  EXPECT_EQ(
+      FontRegistryName(Font({{3, 1, 0x0409, 4, {0, 'A', 0, 'B', 0}}, {1, 0, 0, 1, Ascii("C")}})),
+      L"AB (TrueType)");
+  // The same at the very end of the table (and of the file).
+  EXPECT_EQ(FontRegistryName(Font({{3, 1, 0x0409, 4, {0, 'A', 0, 'B', 0}}})), L"AB (TrueType)");
+  EXPECT_EQ(FontRegistryName(Font({{3, 1, 0x0409, 4, {0}}, {1, 0, 0, 1, Ascii("Mac")}})),
+            L"Mac (TrueType)");
+}
+
+TEST(FontRegistryName, ReadsOnlyTheDirectoryAndTheNameTable) {
+  // A megabyte of outlines before the 'name' table stays unread.
+  const auto font =
+      Font({{3, 1, 0x0409, 4, Utf16Be(u"Large Font Regular")}}, 0x00010000, 1024 * 1024);
+  struct Counting final : FontFileReader {
+    explicit Counting(const std::vector<std::uint8_t>& bytes) : font(bytes) {}
+    std::vector<std::uint8_t> ReadAt(std::uint64_t offset, std::size_t length) override {
+      ++reads;
+      const std::size_t from = std::min<std::size_t>(offset, font.size());
+      const std::size_t to = from + std::min(length, font.size() - from);
+      bytesRead += to - from;
+      return {font.begin() + static_cast<std::ptrdiff_t>(from),
+              font.begin() + static_cast<std::ptrdiff_t>(to)};
+    }
+    const std::vector<std::uint8_t>& font;
+    std::size_t reads = 0;
+    std::size_t bytesRead = 0;
+  } file(font);
+  const auto name = FontRegistryName(file);
+  EXPECT_EQ(name, L"Large Font Regular (TrueType)");
+  EXPECT_LE(file.bytesRead, 2048u);
+  EXPECT_EQ(file.reads, 2u);
+}
+
+// A generated corpus: every truncation, and every byte of the header, the directory and the
+// 'name' table set to values that break offsets, counts and lengths. Each result must be
+// nothing or a clean name, and the sanitisers watch every read.
+TEST(FontRegistryName, SurvivesEveryTruncationAndCorruption) {
+  const auto good = Font({{1, 0, 0, 4, Ascii("Mac Name")},
+                          {0, 3, 0, 1, Utf16Be(u"Unicode Family")},
+                          {3, 1, 0x0401, 4, Utf16Be(u"\u0646\u0627\u0645")},
+                          {3, 1, 0x0409, 4, {0, 'O', 0, 'd', 0, 'd', 0}},
+                          {3, 10, 0x0409, 4, Utf16Be(u"Full \U0001F600 Name")}});
+  std::size_t refused = 0;
+  for (std::size_t length = 0; length <= good.size(); ++length) {
+    const std::vector<std::uint8_t> cut(good.begin(),
+                                        good.begin() + static_cast<std::ptrdiff_t>(length));
+    const auto name = FontRegistryName(cut);
+    EXPECT_TRUE(NothingOrACleanName(name)) << length;
+    refused += name ? 0 : 1;
+  }
+  EXPECT_EQ(refused, good.size());  // only the whole file has its name table whole
+  for (std::size_t at = 0; at < good.size(); ++at) {
+    for (const std::uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+      auto broken = good;
+      broken[at] = value;
+      EXPECT_TRUE(NothingOrACleanName(FontRegistryName(broken))) << at << " = " << int{value};
+    }
+  }
+}
+
+// Inputs that crashed a reader once (tests/fuzz/run.sh keeps them): each one read safely.
+TEST(FontRegistryName, ReadsEveryKeptFuzzingInputSafely) {
+  std::size_t cases = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(TIUP_UNIT_TEST_DATA "/font-name-cases")) {
+    std::ifstream file(entry.path(), std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_TRUE(NothingOrACleanName(FontRegistryName(bytes))) << entry.path();
+    ++cases;
+  }
+  EXPECT_GE(cases, 2u);
 }
 
 TEST(FontRegistryName, ReadsARealFont) {

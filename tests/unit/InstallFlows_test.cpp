@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -68,17 +69,40 @@ class RecordingSystem final : public InstallSystem {
     Record(L"write " + path);
     written = bytes;
   }
-  std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) override {
+  // A file from `files`; its copy is recorded and lands in `files` too.
+  class OpenFile final : public FileForReading {
+   public:
+    OpenFile(RecordingSystem& system, std::wstring path)
+        : system_(system), path_(std::move(path)) {}
+    std::vector<std::uint8_t> ReadAt(std::uint64_t offset, std::size_t length) override {
+      const std::vector<std::uint8_t>& bytes = system_.files.at(path_);
+      const std::size_t from = std::min<std::size_t>(offset, bytes.size());
+      const std::size_t to = from + std::min(length, bytes.size() - from);
+      return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
+              bytes.begin() + static_cast<std::ptrdiff_t>(to)};
+    }
+    void CopyTo(const std::wstring& destination) override {
+      system_.Record(L"copy " + path_ + L" > " + destination);
+      system_.files[destination] = system_.files.at(path_);
+    }
+
+   private:
+    RecordingSystem& system_;
+    std::wstring path_;
+  };
+  std::unique_ptr<FileForReading> OpenForReading(const std::wstring& path) override {
     Record(L"read " + path);
-    return files.at(path);
+    return std::make_unique<OpenFile>(*this, path);
   }
   std::vector<std::wstring> OrdinaryFiles(const std::wstring& pattern) override {
     Record(L"list " + pattern);
     return listed;
   }
-  void CopyFileOver(const std::wstring& from, const std::wstring& to) override {
-    Record(L"copy " + from + L" > " + to);
+  bool HoldsSameBytes(const std::wstring& path, const std::wstring& original) override {
+    Record(L"compare " + path);
+    return files.count(path) > 0 && files.at(path) == files.at(original);
   }
+  void ClearReadOnly(const std::wstring& path) override { Record(L"ordinary " + path); }
   std::wstring SpecialFolder(int folderId) override {
     Record(L"folder " + std::to_wstring(folderId));
     return fontsFolder;
@@ -116,15 +140,25 @@ class Flows : public ::testing::Test {
   const std::wstring kLaunchSetup =
       L"launch C:\\Program Files\\Urdu\\lyurdu\\setup.exe | "
       L"\"C:\\Program Files\\Urdu\\lyurdu\\setup.exe\" | 2";
+  const std::wstring kCopyNafees =
+      L"copy C:\\Program Files\\Urdu\\urdu fonts\\Nafees.ttf > C:\\Windows\\Fonts\\Nafees.ttf";
+  const std::wstring kRegisterNafees =
+      L"register Nafees Web Naskh (TrueType) = Nafees.ttf @ C:\\Windows\\Fonts\\Nafees.ttf";
+  const std::wstring kCopyAlvi =
+      L"copy C:\\Program Files\\Urdu\\urdu fonts\\Alvi Nastaleeq.TTF > "
+      L"C:\\Windows\\Fonts\\Alvi Nastaleeq.TTF";
+  // Each font: its name read, the Fonts folder's file compared, copied, registered; then one
+  // announcement.
   const std::vector<std::wstring> kCopyBoth = {
       L"folder 20",
       L"list C:\\Program Files\\Urdu\\urdu fonts\\*.ttf",
       L"read C:\\Program Files\\Urdu\\urdu fonts\\Nafees.ttf",
-      L"copy C:\\Program Files\\Urdu\\urdu fonts\\Nafees.ttf > C:\\Windows\\Fonts\\Nafees.ttf",
-      L"register Nafees Web Naskh (TrueType) = Nafees.ttf @ C:\\Windows\\Fonts\\Nafees.ttf",
+      L"compare C:\\Windows\\Fonts\\Nafees.ttf",
+      kCopyNafees,
+      kRegisterNafees,
       L"read C:\\Program Files\\Urdu\\urdu fonts\\Alvi Nastaleeq.TTF",
-      L"copy C:\\Program Files\\Urdu\\urdu fonts\\Alvi Nastaleeq.TTF > "
-      L"C:\\Windows\\Fonts\\Alvi Nastaleeq.TTF",
+      L"compare C:\\Windows\\Fonts\\Alvi Nastaleeq.TTF",
+      kCopyAlvi,
       L"register Alvi Nastaleeq Regular (TrueType) = Alvi Nastaleeq.TTF @ "
       L"C:\\Windows\\Fonts\\Alvi Nastaleeq.TTF",
       L"announce"};
@@ -146,10 +180,23 @@ std::vector<std::wstring> Join(std::initializer_list<std::vector<std::wstring>> 
 TEST_F(Flows, Windows7StartsSetupThenInstallsEveryFontThenConfirms) {
   RunWindows7();
   EXPECT_EQ(system.steps, Join({{kLaunchSetup}, kCopyBoth, {kInstalled}}));
-  // A second click repeats everything.
+  // A second click finds the same bytes in the Fonts folder: nothing is copied again (Windows
+  // holds a loaded font open, so a copy would fail), the files are made ordinary (a copy from
+  // read-only media may not be) and every font is registered again.
   system.steps.clear();
   RunWindows7();
-  EXPECT_EQ(system.steps, Join({{kLaunchSetup}, kCopyBoth, {kInstalled}}));
+  std::vector<std::wstring> again = kCopyBoth;
+  std::replace(again.begin(), again.end(), kCopyNafees,
+               std::wstring(L"ordinary C:\\Windows\\Fonts\\Nafees.ttf"));
+  std::replace(again.begin(), again.end(), kCopyAlvi,
+               std::wstring(L"ordinary C:\\Windows\\Fonts\\Alvi Nastaleeq.TTF"));
+  EXPECT_EQ(system.steps, Join({{kLaunchSetup}, again, {kInstalled}}));
+  // A different file of that name is copied over.
+  system.files[L"C:\\Windows\\Fonts\\Nafees.ttf"] = FontBytes(u"Nafees 1.0");
+  system.steps.clear();
+  RunWindows7();
+  EXPECT_EQ(std::count(system.steps.begin(), system.steps.end(), kCopyNafees), 1);
+  EXPECT_EQ(std::count(system.steps.begin(), system.steps.end(), kCopyAlvi), 0);
 }
 
 TEST_F(Flows, WindowsXpAsksForTheCdAndOnNoDoesNothingElse) {
@@ -239,21 +286,21 @@ class CopyFailures : public Flows {
 };
 
 TEST_F(CopyFailures, AFontInUseStopsTheLoopAfterAnnouncingTheFontsAlreadyInstalled) {
-  system.failing.insert(kCopyBoth[6]);  // the second copy
+  system.failing.insert(kCopyAlvi);
   ExpectCopyFailure();
   EXPECT_EQ(system.steps, Join({{kLaunchSetup},
-                                {kCopyBoth.begin(), kCopyBoth.begin() + 7},
+                                {kCopyBoth.begin(), kCopyBoth.begin() + 9},
                                 {L"announce", kCopyFailed, L"end"}}));
 }
 
 TEST_F(CopyFailures, TheFirstFailureAnnouncesNothing) {
-  system.failing.insert(kCopyBoth[3]);
+  system.failing.insert(kCopyNafees);
   ExpectCopyFailure();
   EXPECT_EQ(std::count(system.steps.begin(), system.steps.end(), L"announce"), 0);
 }
 
 TEST_F(CopyFailures, AFailedRegistrationOrListingIsACopyFailure) {
-  system.failing.insert(kCopyBoth[4]);
+  system.failing.insert(kRegisterNafees);
   ExpectCopyFailure();
   system.steps.clear();
   system.failing = {kCopyBoth[1]};
@@ -276,7 +323,7 @@ TEST_F(CopyFailures, AnUnresolvedFontsFolderCopiesNothingAnywhere) {
 }
 
 TEST_F(CopyFailures, TheWindowsXpFlowEndsTheSameWayWithoutConfirming) {
-  system.failing.insert(kCopyBoth[3]);
+  system.failing.insert(kCopyNafees);
   EXPECT_THROW(RunWindowsXp(), Ended);
   EXPECT_EQ(std::count(system.steps.begin(), system.steps.end(), kInstalled), 0);
   EXPECT_EQ(system.steps.back(), L"end");

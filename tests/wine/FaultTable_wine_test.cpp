@@ -136,6 +136,52 @@ class FaultTable : public Install {
     return fonts;
   }
 
+  // Takes the read-only attribute off every file under `folder`, so that it can be removed.
+  static void MakeWritable(const fs::path& folder) {
+    std::error_code error;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, error)) {
+      if (entry.is_regular_file()) {
+        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+      }
+    }
+  }
+
+  // Windows holds a font it has loaded open for reading: others may read the file, but neither
+  // write nor delete it, so it cannot be overwritten.
+  static constexpr DWORD kLoadedFontSharing = FILE_SHARE_READ;
+  static UniqueFileHandle Hold(const fs::path& file, DWORD sharing) {
+    return UniqueFileHandle(CreateFileW(file.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+
+  // The second of the fonts in the order the program meets them, so that one comes before it.
+  std::wstring SecondFont() const {
+    const std::vector<std::wstring> order = FontOrder();
+    EXPECT_EQ(order.size(), 3u);
+    return order.size() > 1 ? order[1] : std::wstring();
+  }
+
+  // Puts `bytes` in the Fonts folder as `name`, holds the file open with `sharing` (as another
+  // program, or Windows with a font it has loaded, does), clicks Install and expects Installed
+  // or the copier's failure; the file is let go afterwards.
+  void InstallPastAHeldFont(const std::wstring& name, std::string_view bytes, DWORD sharing,
+                            bool installs) {
+    WriteBytes(FontsFolder() / name, bytes);
+    before_ = UserState();
+    const UniqueFileHandle holder(CreateFileW((FontsFolder() / name).c_str(), GENERIC_READ, sharing,
+                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                              nullptr));
+    ASSERT_TRUE(holder);
+    const HWND window = StartProgram();
+    ASSERT_NE(window, nullptr);
+    Click(window, MainAction::Windows7Install);
+    if (installs) {
+      ExpectInstalled();
+    } else {
+      ExpectCopyFailedAndEnd();
+    }
+  }
+
   // Logging off or shutting down: the system asks every top-level window first.
   static void QueryEndSession(HWND window) {
     DWORD_PTR result = 0;
@@ -273,23 +319,34 @@ TEST_F(FaultTable, AFontReadOnlyAtTheDestination) {
 
 TEST_F(FaultTable, AFontInUseAtTheDestination) {
   ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"font in use")));
-  const std::vector<std::wstring> order = FontOrder();
-  ASSERT_EQ(order.size(), 3u);
-  const std::wstring inUse = order[1];
-  WriteBytes(FontsFolder() / inUse, "an older font, held open by another program");
-  before_ = UserState();
-  {
-    const UniqueFileHandle holder(CreateFileW((FontsFolder() / inUse).c_str(), GENERIC_READ, 0,
-                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                              nullptr));
-    ASSERT_TRUE(holder);
-    const HWND window = StartProgram();
-    ASSERT_NE(window, nullptr);
-    Click(window, MainAction::Windows7Install);
-    ExpectCopyFailedAndEnd();
-  }
-  ExpectOnlyAdded(FontsBefore(inUse));
-  fs::remove(FontsFolder() / inUse);
+  const std::wstring held = SecondFont();
+  InstallPastAHeldFont(held, "an older font, held open by another program", 0, false);
+  ExpectOnlyAdded(FontsBefore(held));
+  fs::remove(FontsFolder() / held);
+}
+
+TEST_F(FaultTable, AnIdenticalFontLoadedAtTheDestination) {
+  // An earlier install stopped after copying a font (or Windows has it loaded since the last
+  // one): the same bytes are in the Fonts folder, unregistered, held as Windows holds a loaded
+  // font. The copier must not copy over it (it could not) but register it.
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"identical font loaded")));
+  const std::wstring held = SecondFont();
+  const std::vector<char> bytes = Bytes(kFontSource / held);
+  InstallPastAHeldFont(held, {bytes.data(), bytes.size()}, kLoadedFontSharing, true);
+  ExpectOnlyAdded(kFonts);
+}
+
+TEST_F(FaultTable, ADifferentFontLoadedAtTheDestination) {
+  // The same size as ours, one byte different, held as Windows holds a loaded font: not ours,
+  // so it is not registered in our name, and it cannot be replaced.
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"different font loaded")));
+  const std::wstring held = SecondFont();
+  std::vector<char> bytes = Bytes(kFontSource / held);
+  ASSERT_FALSE(bytes.empty());
+  bytes.back() = static_cast<char>(bytes.back() ^ 0x55);
+  InstallPastAHeldFont(held, {bytes.data(), bytes.size()}, kLoadedFontSharing, false);
+  ExpectOnlyAdded(FontsBefore(held));
+  fs::remove(FontsFolder() / held);
 }
 
 TEST_F(FaultTable, AFileThatIsNotAFont) {
@@ -301,6 +358,71 @@ TEST_F(FaultTable, AFileThatIsNotAFont) {
   ExpectCopyFailedAndEnd();
   EXPECT_FALSE(fs::exists(FontsFolder() / kNotAFont));
   ExpectOnlyAdded(FontsBefore(kNotAFont));
+}
+
+TEST_F(FaultTable, ReadOnlyFontsInTheDistribution) {
+  // Fonts copied from a CD keep the read-only attribute: the installed copies must not.
+  const fs::path folder = RowFolder(L"read-only fonts");
+  MakeWritable(folder);
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(folder));
+  for (const FontFile& font : kFonts) {
+    const fs::path source = folder / L"urdu fonts" / font.file;
+    ASSERT_TRUE(SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_NE(GetFileAttributesW(source.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  }
+  const HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  Click(window, MainAction::Windows7Install);
+  ExpectInstalled();
+  for (const FontFile& font : kFonts) {
+    const DWORD attributes = GetFileAttributesW((FontsFolder() / font.file).c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << fs::path(font.file);
+    EXPECT_EQ(attributes & FILE_ATTRIBUTE_READONLY, 0u) << fs::path(font.file);
+  }
+  ExpectOnlyAdded(kFonts);
+  MakeWritable(folder);
+}
+
+TEST_F(FaultTable, AFontOfTheSameNameFromAnotherFile) {
+  // Another file in the Fonts folder is registered under one of our fonts' names. As Windows'
+  // own installer does when told to replace a font: ours is installed and takes the name; the
+  // other file stays in the Fonts folder as it was.
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"same name")));
+  const fs::path other = FontsFolder() / L"Lycian (an older copy).ttf";
+  Copy(kFontSource / kFonts[0].file, other);
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kFontsKey, kFonts[0].registryName, REG_SZ,
+                            L"Lycian (an older copy).ttf", sizeof(L"Lycian (an older copy).ttf")),
+            ERROR_SUCCESS);
+  before_ = UserState();
+  const HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  Click(window, MainAction::Windows7Install);
+  ExpectInstalled();
+  // The name now leads to our file; the other file is compared, unchanged, with the rest.
+  ExpectOnlyAdded(kFonts);
+  fs::remove(other);
+}
+
+TEST_F(FaultTable, TheDiskFillsUpDuringACopy) {
+  // Run by fault_table_disk_full_wine_test under a file size limit (ulimit -f, 400 KiB) that
+  // stops a write part way, as a full disk does; a larger font waits beside the artefacts.
+  const fs::path large = fs::path(ui::ArtefactsFolder()) / L"disk-full-font.ttf";
+  if (!GetEnvironmentVariableW(L"TIUP_FILE_SIZE_LIMIT", nullptr, 0) || !fs::exists(large)) {
+    GTEST_SKIP() << "runs under a file size limit only (fault_table_disk_full_wine_test)";
+  }
+  const wchar_t* const kLarge = L"NotoNastaliqUrdu-Regular.ttf";
+  SetFileAttributesW((FontsFolder() / kLarge).c_str(), FILE_ATTRIBUTE_NORMAL);
+  fs::remove(FontsFolder() / kLarge);
+  before_ = UserState();
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"disk full")));
+  // Moved, not copied: the test itself writes nothing the limit would stop.
+  ASSERT_TRUE(MoveFileW(large.c_str(), (fs::path(appFolder_) / L"urdu fonts" / kLarge).c_str()));
+  const HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  Click(window, MainAction::Windows7Install);
+  ExpectCopyFailedAndEnd();
+  EXPECT_FALSE(fs::exists(FontsFolder() / kLarge)) << "a font cut short was left behind";
+  ExpectOnlyAdded(FontsBefore(kLarge));
 }
 
 // What the user does.
@@ -316,11 +438,20 @@ TEST_F(FaultTable, ASecondCopyRunning) {
 
   Click(first, MainAction::Windows7Install);
   ExpectInstalled();
-  Click(secondWindow, MainAction::Windows7Install);
-  const auto box = WaitForMessageBox(second);
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->text, kInstalled);
-  Press(*box, IDOK);
+  {
+    // Windows now has the first copy's fonts loaded, and holds them open (Wine does not): the
+    // second copy finds them in use, with its own bytes.
+    std::vector<UniqueFileHandle> loaded;
+    for (const FontFile& font : kFonts) {
+      loaded.push_back(Hold(FontsFolder() / font.file, kLoadedFontSharing));
+      ASSERT_TRUE(loaded.back()) << fs::path(font.file);
+    }
+    Click(secondWindow, MainAction::Windows7Install);
+    const auto box = WaitForMessageBox(second);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, kInstalled);
+    Press(*box, IDOK);
+  }
   EXPECT_EQ(WaitForStarts(2).size(), 2u);
   EXPECT_TRUE(Responsive(first));
   EXPECT_TRUE(Responsive(secondWindow));
