@@ -4,6 +4,10 @@
 // started; the fonts are real ones and must arrive byte for byte and registered.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <initializer_list>
+#include <string_view>
+
 #include "InstallKit_win.h"
 
 namespace {
@@ -189,6 +193,169 @@ TEST_F(Install, AnEmptyOrMissingFontsFolderIsNoError) {
     program_->Kill();
   }
   ExpectNotInstalled(kFonts[0]);
+}
+
+// Links planted at "install.vbs" -------------------------------------------------------------
+
+// Starts a program of the host on the Unix names of `paths`: Wine starts Unix programs too,
+// though it gives no handle to wait on; the callers wait for the effect.
+void RunOnHost(const wchar_t* program, const wchar_t* options,
+               std::initializer_list<fs::path> paths) {
+  using ToUnixFn = char*(CDECL*)(LPCWSTR);
+  const auto toUnix = reinterpret_cast<ToUnixFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  ASSERT_NE(toUnix, nullptr);
+  std::wstring commandLine = std::wstring(program) + L" " + options;
+  for (const fs::path& path : paths) {
+    char* unixPath = toUnix(path.c_str());
+    ASSERT_NE(unixPath, nullptr) << path;
+    commandLine += L" \"" + std::wstring(unixPath, unixPath + std::strlen(unixPath)) + L"\"";
+    HeapFree(GetProcessHeap(), 0, unixPath);
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  ASSERT_TRUE(CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &started));
+  const UniqueKernelHandle process(started.hProcess);
+  const UniqueKernelHandle thread(started.hThread);
+}
+
+// Whether anything at all has this name, even a link that leads nowhere.
+bool SomethingStandsAt(const fs::path& path) {
+  const UniqueFileHandle created(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, CREATE_NEW,
+                                             FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return !created && GetLastError() == ERROR_FILE_EXISTS;
+}
+
+// A link as another account could plant it in a folder it can write. Wine 8 makes no links of
+// its own (CreateSymbolicLinkW does nothing), but its file calls follow a Unix symbolic link as
+// Windows follows a link, so the host's ln makes one.
+void PlantLink(const fs::path& link, const fs::path& target) {
+  ASSERT_NO_FATAL_FAILURE(RunOnHost(L"Z:\\bin\\ln", L"-s", {target, link}));
+  ASSERT_TRUE(ui::WaitUntil([&] { return SomethingStandsAt(link); })) << link;
+}
+
+// Removed by the host: Wine 8 deletes what a link leads to in place of the link itself.
+void RemoveWithLinks(const fs::path& folder) {
+  ASSERT_NO_FATAL_FAILURE(RunOnHost(L"Z:\\bin\\rm", L"-rf", {folder}));
+  ASSERT_TRUE(ui::WaitUntil([&] { return !SomethingStandsAt(folder); })) << folder;
+}
+
+// What the script host read of its script, as the probe standing in for it left it.
+std::string ScriptHostRead() {
+  const std::vector<char> bytes = Bytes(ProbeLog().wstring() + L".read");
+  return {bytes.begin(), bytes.end()};
+}
+
+// Files the program left beside the script while writing it.
+std::vector<std::wstring> LeftBeside(const fs::path& folder) {
+  std::vector<std::wstring> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::wstring name = entry.path().filename().wstring();
+    if (name.rfind(L"install.vbs.", 0) == 0) {
+      names.push_back(name);
+    }
+  }
+  return names;
+}
+
+fs::path Elsewhere() { return TestRoot() / L"elsewhere"; }
+constexpr std::string_view kPrecious = "a file the program must never write";
+
+TEST_F(Install, ALinkOrHardLinkAtTheScriptsNameIsReplacedAndWhatItLedToIsUntouched) {
+  const fs::path precious = Elsewhere() / L"precious.txt";
+  const fs::path notYetThere = Elsewhere() / L"not-yet-there.vbs";
+  const struct {
+    const char* name;
+    void (*plant)(const fs::path& at, const fs::path& precious, const fs::path& notYetThere);
+  } plants[] = {
+      {"a link to a file",
+       [](const fs::path& at, const fs::path& target, const fs::path&) { PlantLink(at, target); }},
+      {"a link that leads nowhere", [](const fs::path& at, const fs::path&,
+                                       const fs::path& nowhere) { PlantLink(at, nowhere); }},
+      {"a hard link",
+       [](const fs::path& at, const fs::path& target, const fs::path&) {
+         ASSERT_TRUE(CreateHardLinkW(at.c_str(), target.c_str(), nullptr));
+       }},
+  };
+  for (const auto& plant : plants) {
+    SCOPED_TRACE(plant.name);
+    ASSERT_NO_FATAL_FAILURE(RemoveWithLinks(Elsewhere()));
+    ASSERT_NO_FATAL_FAILURE(RemoveWithLinks(FailureFolder()));
+    fs::create_directories(Elsewhere());
+    WriteBytes(precious, kPrecious);
+    ASSERT_NO_FATAL_FAILURE(MakeDistribution(FailureFolder()));
+    ASSERT_NO_FATAL_FAILURE(plant.plant(ScriptPath(), precious, notYetThere));
+    fs::remove(ProbeLog());
+    fs::remove(ProbeLog().wstring() + L".read");
+
+    const HWND window = StartProgram();
+    ASSERT_NE(window, nullptr);
+    Click(window, MainAction::WindowsXpInstall);
+    Expect(kInsertCd, kfrmMain.caption, true, {IDYES, IDNO}, IDYES);
+    ExpectInstalled();
+    const auto starts = WaitForStarts(2);
+    ASSERT_EQ(starts.size(), 2u);
+
+    const std::vector<char> script = Bytes(ScriptPath());
+    EXPECT_EQ(script.size(), 574u);
+    EXPECT_EQ(std::string(script.begin(), script.begin() + 12), "Dim oShell\r\n");
+    EXPECT_EQ(ScriptHostRead(), std::string(script.begin(), script.end()));
+    const std::vector<char> after = Bytes(precious);
+    EXPECT_EQ(std::string(after.begin(), after.end()), kPrecious);
+    EXPECT_FALSE(fs::exists(notYetThere));
+    EXPECT_TRUE(LeftBeside(FailureFolder()).empty());
+    program_->Kill();
+  }
+}
+
+TEST_F(Install, ALinkToAFolderAtTheScriptsNameIsReportedAndNothingStarts) {
+  ASSERT_NO_FATAL_FAILURE(RemoveWithLinks(Elsewhere()));
+  ASSERT_NO_FATAL_FAILURE(RemoveWithLinks(FailureFolder()));
+  fs::create_directories(Elsewhere() / L"folder");
+  WriteBytes(Elsewhere() / L"folder" / L"kept.txt", kPrecious);
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(FailureFolder()));
+  ASSERT_NO_FATAL_FAILURE(PlantLink(ScriptPath(), Elsewhere() / L"folder"));
+
+  const HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  Click(window, MainAction::WindowsXpInstall);
+  Expect(kInsertCd, kfrmMain.caption, true, {IDYES, IDNO}, IDYES);
+  const auto box = WaitForMessageBox(*program_);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text.rfind(L"Error 5: ", 0), 0u) << fs::path(box->text).string();
+  EXPECT_NE(box->text.find(L"Writing " + ScriptPath()), std::wstring::npos);
+  Press(*box, IDOK);
+  EXPECT_TRUE(EndsSoon());
+  EXPECT_TRUE(WaitForStarts(0).empty());
+  std::vector<std::wstring> inFolder;
+  for (const auto& entry : fs::directory_iterator(Elsewhere() / L"folder")) {
+    inFolder.push_back(entry.path().filename().wstring());
+  }
+  EXPECT_EQ(inFolder, std::vector<std::wstring>{L"kept.txt"});
+  EXPECT_TRUE(LeftBeside(FailureFolder()).empty());
+  ASSERT_NO_FATAL_FAILURE(RemoveWithLinks(FailureFolder()));
+}
+
+// Programs started where a planted DLL could not be found -----------------------------------
+
+TEST_F(Install, TheScriptHostAndTheSetupProgramStartInTheSystemFolderNotTheProgramsOwn) {
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(FailureFolder()));
+  const fs::path folders = ProbeLog().wstring() + L".folders";
+  fs::remove(folders);
+  // Opened from its own folder, as a double click in Explorer opens it.
+  program_ = std::make_unique<ui::Program>(
+      ui::Program::Start(program_path_.wstring(), L"", FailureFolder().wstring()));
+  const HWND window = program_->WaitForWindow(std::wstring(kfrmMain.caption));
+  ASSERT_NE(window, nullptr);
+  Click(window, MainAction::WindowsXpInstall);
+  Expect(kInsertCd, kfrmMain.caption, true, {IDYES, IDNO}, IDYES);
+  ExpectInstalled();
+  ASSERT_EQ(WaitForStarts(2).size(), 2u);
+  const std::vector<char> bytes = Bytes(folders);
+  const std::string expected = SystemFolder().string() + "\n";
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected + expected);
 }
 
 }  // namespace

@@ -1,0 +1,136 @@
+#include "platform/FreshFile_win.h"
+
+#include <cstring>
+
+#include "platform/SystemError_win.h"
+#include "platform/SystemLibrary_win.h"
+
+namespace {
+
+// Renaming and deleting through a handle (rather than by a name someone else could change in
+// between) are ntdll's, in every Windows since NT: kernel32's SetFileInformationByHandle came
+// with Vista.
+struct IoStatus {
+  union {
+    LONG status;
+    void* pointer;
+  };
+  ULONG_PTR information;
+};
+using NtSetInformationFileFn = LONG(NTAPI*)(HANDLE, IoStatus*, void*, ULONG, ULONG);
+using RtlNtStatusToDosErrorFn = ULONG(NTAPI*)(LONG);
+constexpr ULONG kFileRenameInformation = 10;
+constexpr ULONG kFileDispositionInformation = 13;
+
+// The system's error number, or ERROR_SUCCESS.
+DWORD SetFileInformation(HANDLE file, ULONG informationClass, void* information, ULONG size) {
+  const auto set = SystemFunction<NtSetInformationFileFn>(L"ntdll.dll", "NtSetInformationFile");
+  const auto toError =
+      SystemFunction<RtlNtStatusToDosErrorFn>(L"ntdll.dll", "RtlNtStatusToDosError");
+  IoStatus io{};
+  const LONG status = set(file, &io, information, size, informationClass);
+  return status >= 0 ? ERROR_SUCCESS : toError(status);
+}
+
+// Gives `file` the name `name` in `folder`, replacing whatever has that name there.
+DWORD RenameOver(HANDLE file, HANDLE folder, std::wstring_view name) {
+  struct {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    ULONG fileNameLength;
+    WCHAR fileName[MAX_PATH];
+  } rename{};
+  if (name.size() >= MAX_PATH) {
+    return ERROR_FILENAME_EXCED_RANGE;
+  }
+  rename.replaceIfExists = TRUE;
+  rename.rootDirectory = folder;
+  rename.fileNameLength = static_cast<ULONG>(name.size() * sizeof(WCHAR));
+  std::memcpy(rename.fileName, name.data(), name.size() * sizeof(WCHAR));
+  return SetFileInformation(file, kFileRenameInformation, &rename, sizeof(rename));
+}
+
+// Marks the file for deletion when its last handle closes. The deletion is tried only where
+// the program made the file itself; a failure leaves a stray file and changes nothing else.
+void DeleteOnClose(HANDLE file) {
+  BOOLEAN deleteFile = TRUE;
+  SetFileInformation(file, kFileDispositionInformation, &deleteFile, sizeof(deleteFile));
+}
+
+std::wstring Hex(DWORD value) {
+  std::wstring digits;
+  do {
+    digits.insert(digits.begin(), L"0123456789abcdef"[value % 16]);
+    value /= 16;
+  } while (value != 0);
+  return digits;
+}
+
+// A new file of its own beside `path`, under a name nobody could have prepared: "install.vbs"
+// gets "install.vbs.<process>-<n>.new". A name that is taken already is passed over.
+UniqueFileHandle CreateBeside(const std::wstring& path, const std::wstring& context) {
+  const DWORD start = GetTickCount();
+  for (DWORD attempt = 0; attempt < 16; ++attempt) {
+    const std::wstring name =
+        path + L"." + Hex(GetCurrentProcessId()) + L"-" + Hex(start + attempt) + L".new";
+    // Read and written by this program alone until it has its name.
+    UniqueFileHandle file(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
+      return file;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS) {
+      ThrowLastError(context);
+    }
+  }
+  ThrowSystemError(ERROR_FILE_EXISTS, context);
+}
+
+}  // namespace
+
+UniqueFileHandle WriteFreshFile(const std::wstring& path, std::string_view bytes) {
+  const std::wstring context = L"Writing " + path;
+  const std::size_t nameStart = path.find_last_of(L'\\') + 1;
+  const std::wstring folderPath = path.substr(0, nameStart);
+  const UniqueFileHandle folder(CreateFileW(
+      folderPath.c_str(), FILE_TRAVERSE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!folder) {
+    ThrowLastError(context);
+  }
+  {
+    const UniqueFileHandle file = CreateBeside(path, context);
+    DWORD written = 0;
+    const BOOL wrote =
+        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (!wrote || written != bytes.size()) {
+      const DWORD error = wrote ? ERROR_HANDLE_DISK_FULL : GetLastError();
+      DeleteOnClose(file.Get());
+      ThrowSystemError(error, context);
+    }
+    const DWORD renamed = RenameOver(file.Get(), folder.Get(), path.substr(nameStart));
+    if (renamed != ERROR_SUCCESS) {
+      DeleteOnClose(file.Get());
+      ThrowSystemError(renamed, context);
+    }
+  }  // closed: only now can it be opened to be shared for reading only
+
+  // Never through a link: where one stands at the name again, its own (empty) contents are read
+  // and refused below.
+  UniqueFileHandle held(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!held) {
+    ThrowLastError(context);
+  }
+  // Someone may have written or replaced it in the moment between closing and opening it again;
+  // from here on nobody can.
+  std::string contents(bytes.size() + 1, '\0');
+  DWORD read = 0;
+  if (!ReadFile(held.Get(), contents.data(), static_cast<DWORD>(contents.size()), &read, nullptr)) {
+    ThrowLastError(context);
+  }
+  if (std::string_view(contents.data(), read) != bytes) {
+    ThrowSystemError(ERROR_SHARING_VIOLATION, context);
+  }
+  return held;
+}
