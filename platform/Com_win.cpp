@@ -1,5 +1,6 @@
 #include "platform/Com_win.h"
 
+#include "platform/SystemError.h"
 #include "platform/SystemLibrary_win.h"
 
 void EnsureComApartment() {
@@ -9,20 +10,27 @@ void EnsureComApartment() {
   (void)result;
 }
 
-void* CreateLocalServerObject(const CLSID& id, const IID& interfaceId) {
+void* CreateLocalServerObject(const CLSID& id, const IID& interfaceId) noexcept {
   using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
-  const auto create = SystemFunction<CoCreateInstanceFn>(L"ole32.dll", "CoCreateInstance");
   void* object = nullptr;
-  if (FAILED(create(id, nullptr, CLSCTX_LOCAL_SERVER, interfaceId, &object))) {
-    return nullptr;
+  try {
+    const auto create = SystemFunction<CoCreateInstanceFn>(L"ole32.dll", "CoCreateInstance");
+    if (FAILED(create(id, nullptr, CLSCTX_LOCAL_SERVER, interfaceId, &object))) {
+      object = nullptr;
+    }
+  } catch (const SystemError&) {
   }
   return object;
 }
 
-UniqueBstr::UniqueBstr(const wchar_t* text)
-    : free_(SystemFunction<void(WINAPI*)(BSTR)>(L"oleaut32.dll", "SysFreeString")),
-      text_(
-          SystemFunction<BSTR(WINAPI*)(const OLECHAR*)>(L"oleaut32.dll", "SysAllocString")(text)) {}
+UniqueBstr::UniqueBstr(const wchar_t* text) noexcept {
+  using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
+  try {
+    free_ = SystemFunction<void(WINAPI*)(BSTR)>(L"oleaut32.dll", "SysFreeString");
+    text_ = SystemFunction<SysAllocStringFn>(L"oleaut32.dll", "SysAllocString")(text);
+  } catch (const SystemError&) {
+  }
+}
 
 UniqueBstr::~UniqueBstr() {
   if (text_ != nullptr) {

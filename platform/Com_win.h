@@ -41,7 +41,7 @@ class ComPtr {
 
 // Another interface of the same object, or null where it has none.
 template <typename Interface>
-ComPtr<Interface> QueryAs(IUnknown* object) {
+ComPtr<Interface> QueryAs(IUnknown* object) noexcept {
   ComPtr<Interface> result;
   if (object == nullptr ||
       FAILED(object->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(result.Put())))) {
@@ -51,29 +51,29 @@ ComPtr<Interface> QueryAs(IUnknown* object) {
 }
 
 // An object of the class `id` served by another process that already runs it or that COM
-// starts for it: never one inside this process. Null where the class cannot be reached.
-// Throws SystemError only when ole32 itself cannot be found.
-void* CreateLocalServerObject(const CLSID& id, const IID& interfaceId);
+// starts for it: never one inside this process. Null where the class cannot be reached, or COM
+// itself cannot be found.
+void* CreateLocalServerObject(const CLSID& id, const IID& interfaceId) noexcept;
 template <typename Interface>
-ComPtr<Interface> CreateLocalServerObject(const CLSID& id) {
+ComPtr<Interface> CreateLocalServerObject(const CLSID& id) noexcept {
   ComPtr<Interface> result;
   *result.Put() = static_cast<Interface*>(CreateLocalServerObject(id, __uuidof(Interface)));
   return result;
 }
 
-// A BSTR (the automation string), freed once. Null where it could not be allocated; throws
-// SystemError only when oleaut32 itself cannot be found.
+// A BSTR (the automation string), freed once. Null where it could not be made, oleaut32 not
+// found included.
 class UniqueBstr {
  public:
-  explicit UniqueBstr(const wchar_t* text);
+  explicit UniqueBstr(const wchar_t* text) noexcept;
   UniqueBstr(const UniqueBstr&) = delete;
   UniqueBstr& operator=(const UniqueBstr&) = delete;
   ~UniqueBstr();
   BSTR Get() const noexcept { return text_; }
 
  private:
-  void(WINAPI* free_)(BSTR);
-  BSTR text_;
+  void(WINAPI* free_)(BSTR) = nullptr;
+  BSTR text_ = nullptr;
 };
 
 // Makes the calling (GUI) thread a single-threaded apartment the first time it is needed. The

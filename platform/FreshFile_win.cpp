@@ -57,22 +57,17 @@ void DeleteOnClose(HANDLE file) {
   SetFileInformation(file, kFileDispositionInformation, &deleteFile, sizeof(deleteFile));
 }
 
-std::wstring Hex(DWORD value) {
-  std::wstring digits;
-  do {
-    digits.insert(digits.begin(), L"0123456789abcdef"[value % 16]);
-    value /= 16;
-  } while (value != 0);
-  return digits;
-}
-
 // A new file of its own beside `path`, under a name nobody could have prepared: "install.vbs"
-// gets "install.vbs.<process>-<n>.new". A name that is taken already is passed over.
+// gets "install.vbs.<8 hex digits>.new", from the process and the time. A name that is taken
+// already is passed over.
 UniqueFileHandle CreateBeside(const std::wstring& path, const std::wstring& context) {
-  const DWORD start = GetTickCount();
-  for (DWORD attempt = 0; attempt < 16; ++attempt) {
-    const std::wstring name =
-        path + L"." + Hex(GetCurrentProcessId()) + L"-" + Hex(start + attempt) + L".new";
+  std::wstring name = path + L".00000000.new";
+  const std::size_t digits = path.size() + 1;
+  DWORD unique = (GetCurrentProcessId() << 16) ^ GetTickCount();
+  for (int attempt = 0; attempt < 16; ++attempt, ++unique) {
+    for (int i = 0; i < 8; ++i) {
+      name[digits + i] = L"0123456789abcdef"[(unique >> (28 - 4 * i)) & 15];
+    }
     // Read and written by this program alone until it has its name.
     UniqueFileHandle file(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -108,7 +103,8 @@ UniqueFileHandle WriteFreshFile(const std::wstring& path, std::string_view bytes
       DeleteOnClose(file.Get());
       ThrowSystemError(error, context);
     }
-    const DWORD renamed = RenameOver(file.Get(), folder.Get(), path.substr(nameStart));
+    const DWORD renamed =
+        RenameOver(file.Get(), folder.Get(), std::wstring_view(path).substr(nameStart));
     if (renamed != ERROR_SUCCESS) {
       DeleteOnClose(file.Get());
       ThrowSystemError(renamed, context);

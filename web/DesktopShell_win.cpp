@@ -12,7 +12,7 @@
 namespace {
 
 // The desktop shell's Application object, reached step by step; null where a step finds nothing.
-ComPtr<IShellDispatch2> DesktopShellApplication() {
+ComPtr<IShellDispatch2> DesktopShellApplication() noexcept {
   // Only the running desktop's object will do: one made inside this process would open
   // everything with this process's rights.
   const auto windows = CreateLocalServerObject<IShellWindows>(CLSID_ShellWindows);
@@ -54,7 +54,7 @@ ComPtr<IShellDispatch2> DesktopShellApplication() {
 }
 
 // A VARIANT that borrows a string: it is never cleared, the string's owner frees it.
-VARIANT StringArgument(const UniqueBstr& text) {
+VARIANT StringArgument(const UniqueBstr& text) noexcept {
   VARIANT argument{};
   argument.vt = VT_BSTR;
   argument.bstrVal = text.Get();
@@ -64,7 +64,7 @@ VARIANT StringArgument(const UniqueBstr& text) {
 }  // namespace
 
 bool ShellExecuteOnDesktop(const wchar_t* file, const wchar_t* operation, const wchar_t* directory,
-                           int showCommand) {
+                           int showCommand) noexcept {
   const UniqueBstr fileText(file);
   const UniqueBstr operationText(operation);
   const UniqueBstr directoryText(directory);

@@ -9,6 +9,5 @@
 // Asks the desktop's shell to open `file` as the shell's ShellExecute does. False when no
 // desktop shell could be reached, and nothing was asked. True once the shell was asked, whatever
 // it answered: the request may have been carried out all the same, and must not be repeated.
-// Throws SystemError only when COM itself cannot be found.
 bool ShellExecuteOnDesktop(const wchar_t* file, const wchar_t* operation, const wchar_t* directory,
-                           int showCommand);
+                           int showCommand) noexcept;

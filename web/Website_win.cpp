@@ -19,12 +19,8 @@ class Win32WebsiteSystem final : public WebsiteSystem {
   explicit Win32WebsiteSystem(HWND owner) noexcept : owner_(owner) {}
 
   bool OpenThroughDesktopShell(std::wstring_view address) override {
-    try {
-      const std::wstring file(address);
-      return ShellExecuteOnDesktop(file.c_str(), kOperation, kDirectory, SW_SHOWNORMAL);
-    } catch (const SystemError&) {
-      return false;  // no COM, so no desktop shell to ask
-    }
+    const std::wstring file(address);
+    return ShellExecuteOnDesktop(file.c_str(), kOperation, kDirectory, SW_SHOWNORMAL);
   }
   void OpenFromThisProgram(std::wstring_view address) override {
     const std::wstring file(address);

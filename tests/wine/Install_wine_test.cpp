@@ -197,49 +197,48 @@ TEST_F(Install, AnEmptyOrMissingFontsFolderIsNoError) {
 
 // Links planted at "install.vbs" -------------------------------------------------------------
 
-// Starts a program of the host on the Unix names of `paths`: Wine starts Unix programs too,
-// though it gives no handle to wait on; the callers wait for the effect.
-void RunOnHost(const wchar_t* program, const wchar_t* options,
-               std::initializer_list<fs::path> paths) {
+// Runs `command` on the host's shell with the Unix names of `paths` after it, and waits until
+// it has succeeded: Wine starts Unix programs too, though it gives no handle to wait on, so the
+// shell leaves a mark when the command succeeded.
+void RunOnHost(const std::wstring& command, std::initializer_list<fs::path> paths) {
   using ToUnixFn = char*(CDECL*)(LPCWSTR);
   const auto toUnix = reinterpret_cast<ToUnixFn>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
   ASSERT_NE(toUnix, nullptr);
-  std::wstring commandLine = std::wstring(program) + L" " + options;
-  for (const fs::path& path : paths) {
+  const auto quoted = [&](const fs::path& path) {
     char* unixPath = toUnix(path.c_str());
-    ASSERT_NE(unixPath, nullptr) << path;
-    commandLine += L" \"" + std::wstring(unixPath, unixPath + std::strlen(unixPath)) + L"\"";
+    const std::wstring name =
+        unixPath != nullptr ? std::wstring(unixPath, unixPath + std::strlen(unixPath)) : L"";
     HeapFree(GetProcessHeap(), 0, unixPath);
+    return L" '" + name + L"'";
+  };
+  const fs::path done = fs::path(ui::ArtefactsFolder()) / L"host-command.done";
+  fs::remove(done);
+  std::wstring commandLine = L"/bin/sh -c \"" + command;
+  for (const fs::path& path : paths) {
+    commandLine += quoted(path);
   }
+  commandLine += L" && : >" + quoted(done) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started{};
-  ASSERT_TRUE(CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &started));
+  ASSERT_TRUE(CreateProcessW(L"Z:\\bin\\sh", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &startup, &started));
   const UniqueKernelHandle process(started.hProcess);
   const UniqueKernelHandle thread(started.hThread);
-}
-
-// Whether anything at all has this name, even a link that leads nowhere.
-bool SomethingStandsAt(const fs::path& path) {
-  const UniqueFileHandle created(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, CREATE_NEW,
-                                             FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-  return !created && GetLastError() == ERROR_FILE_EXISTS;
+  ASSERT_TRUE(ui::WaitUntil([&] { return fs::exists(done); })) << fs::path(commandLine).string();
 }
 
 // A link as another account could plant it in a folder it can write. Wine 8 makes no links of
 // its own (CreateSymbolicLinkW does nothing), but its file calls follow a Unix symbolic link as
 // Windows follows a link, so the host's ln makes one.
 void PlantLink(const fs::path& link, const fs::path& target) {
-  ASSERT_NO_FATAL_FAILURE(RunOnHost(L"Z:\\bin\\ln", L"-s", {target, link}));
-  ASSERT_TRUE(ui::WaitUntil([&] { return SomethingStandsAt(link); })) << link;
+  ASSERT_NO_FATAL_FAILURE(RunOnHost(L"ln -s", {target, link}));
 }
 
 // Removed by the host: Wine 8 deletes what a link leads to in place of the link itself.
 void RemoveWithLinks(const fs::path& folder) {
-  ASSERT_NO_FATAL_FAILURE(RunOnHost(L"Z:\\bin\\rm", L"-rf", {folder}));
-  ASSERT_TRUE(ui::WaitUntil([&] { return !SomethingStandsAt(folder); })) << folder;
+  ASSERT_NO_FATAL_FAILURE(RunOnHost(L"rm -rf", {folder}));
 }
 
 // What the script host read of its script, as the probe standing in for it left it.
