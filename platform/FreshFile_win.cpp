@@ -10,11 +10,10 @@ namespace {
 // Renaming and deleting through a handle (rather than by a name someone else could change in
 // between) are ntdll's, in every Windows since NT: kernel32's SetFileInformationByHandle came
 // with Vista.
+// The system's IO_STATUS_BLOCK: a status (in a pointer-sized slot) and a count; neither is read,
+// the call's own result says all.
 struct IoStatus {
-  union {
-    LONG status;
-    void* pointer;
-  };
+  ULONG_PTR status;
   ULONG_PTR information;
 };
 using NtSetInformationFileFn = LONG(NTAPI*)(HANDLE, IoStatus*, void*, ULONG, ULONG);
@@ -45,7 +44,7 @@ DWORD RenameOver(HANDLE file, HANDLE folder, std::wstring_view name) {
   }
   rename.replaceIfExists = TRUE;
   rename.rootDirectory = folder;
-  rename.fileNameLength = static_cast<ULONG>(name.size() * sizeof(WCHAR));
+  rename.fileNameLength = static_cast<ULONG>(name.size()) * ULONG{sizeof(WCHAR)};
   std::memcpy(rename.fileName, name.data(), name.size() * sizeof(WCHAR));
   return SetFileInformation(file, kFileRenameInformation, &rename, sizeof(rename));
 }

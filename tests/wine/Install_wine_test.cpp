@@ -260,9 +260,18 @@ std::vector<std::wstring> LeftBeside(const fs::path& folder) {
 }
 
 fs::path Elsewhere() { return TestRoot() / L"elsewhere"; }
+
+// The install tests that go as far as the script: the Windows XP button, and Yes to the CD.
+class ScriptFile : public Install {
+ protected:
+  void ChooseWindowsXpAndAnswerYes(HWND window) {
+    Click(window, MainAction::WindowsXpInstall);
+    Expect(kInsertCd, kfrmMain.caption, true, {IDYES, IDNO}, IDYES);
+  }
+};
 constexpr std::string_view kPrecious = "a file the program must never write";
 
-TEST_F(Install, ALinkOrHardLinkAtTheScriptsNameIsReplacedAndWhatItLedToIsUntouched) {
+TEST_F(ScriptFile, ALinkOrHardLinkAtTheScriptsNameIsReplacedAndWhatItLedToIsUntouched) {
   const fs::path precious = Elsewhere() / L"precious.txt";
   const fs::path notYetThere = Elsewhere() / L"not-yet-there.vbs";
   const struct {
@@ -291,8 +300,7 @@ TEST_F(Install, ALinkOrHardLinkAtTheScriptsNameIsReplacedAndWhatItLedToIsUntouch
 
     const HWND window = StartProgram();
     ASSERT_NE(window, nullptr);
-    Click(window, MainAction::WindowsXpInstall);
-    Expect(kInsertCd, kfrmMain.caption, true, {IDYES, IDNO}, IDYES);
+    ChooseWindowsXpAndAnswerYes(window);
     ExpectInstalled();
     const auto starts = WaitForStarts(2);
     ASSERT_EQ(starts.size(), 2u);
@@ -309,7 +317,7 @@ TEST_F(Install, ALinkOrHardLinkAtTheScriptsNameIsReplacedAndWhatItLedToIsUntouch
   }
 }
 
-TEST_F(Install, ALinkToAFolderAtTheScriptsNameIsReportedAndNothingStarts) {
+TEST_F(ScriptFile, ALinkToAFolderAtTheScriptsNameIsReportedAndNothingStarts) {
   ASSERT_NO_FATAL_FAILURE(RemoveWithLinks(Elsewhere()));
   ASSERT_NO_FATAL_FAILURE(RemoveWithLinks(FailureFolder()));
   fs::create_directories(Elsewhere() / L"folder");
@@ -319,8 +327,7 @@ TEST_F(Install, ALinkToAFolderAtTheScriptsNameIsReportedAndNothingStarts) {
 
   const HWND window = StartProgram();
   ASSERT_NE(window, nullptr);
-  Click(window, MainAction::WindowsXpInstall);
-  Expect(kInsertCd, kfrmMain.caption, true, {IDYES, IDNO}, IDYES);
+  ChooseWindowsXpAndAnswerYes(window);
   const auto box = WaitForMessageBox(*program_);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->text.rfind(L"Error 5: ", 0), 0u) << fs::path(box->text).string();
@@ -339,7 +346,7 @@ TEST_F(Install, ALinkToAFolderAtTheScriptsNameIsReportedAndNothingStarts) {
 
 // Programs started where a planted DLL could not be found -----------------------------------
 
-TEST_F(Install, TheScriptHostAndTheSetupProgramStartInTheSystemFolderNotTheProgramsOwn) {
+TEST_F(ScriptFile, TheScriptHostAndTheSetupProgramStartInTheSystemFolderNotTheProgramsOwn) {
   ASSERT_NO_FATAL_FAILURE(MakeDistribution(FailureFolder()));
   const fs::path folders = ProbeLog().wstring() + L".folders";
   fs::remove(folders);
@@ -348,8 +355,7 @@ TEST_F(Install, TheScriptHostAndTheSetupProgramStartInTheSystemFolderNotTheProgr
       ui::Program::Start(program_path_.wstring(), L"", FailureFolder().wstring()));
   const HWND window = program_->WaitForWindow(std::wstring(kfrmMain.caption));
   ASSERT_NE(window, nullptr);
-  Click(window, MainAction::WindowsXpInstall);
-  Expect(kInsertCd, kfrmMain.caption, true, {IDYES, IDNO}, IDYES);
+  ChooseWindowsXpAndAnswerYes(window);
   ExpectInstalled();
   ASSERT_EQ(WaitForStarts(2).size(), 2u);
   const std::vector<char> bytes = Bytes(folders);
