@@ -1,7 +1,10 @@
 #include "platform/FreshFile_win.h"
 
+#include <cstddef>
 #include <cstring>
+#include <vector>
 
+#include "platform/NtPath.h"
 #include "platform/SystemError_win.h"
 #include "platform/SystemLibrary_win.h"
 
@@ -31,22 +34,27 @@ DWORD SetFileInformation(HANDLE file, ULONG informationClass, void* information,
   return status >= 0 ? ERROR_SUCCESS : toError(status);
 }
 
-// Gives `file` the name `name` in `folder`, replacing whatever has that name there.
-DWORD RenameOver(HANDLE file, HANDLE folder, std::wstring_view name) {
-  struct {
+// Gives `file` the name `path`, replacing whatever has that name, as MoveFileEx does but through
+// the handle: no one can have put another file in its place.
+DWORD RenameOver(HANDLE file, const std::wstring& path) {
+  const std::wstring name = NtPathName(path);
+  struct RenameInformation {  // the system's FILE_RENAME_INFORMATION
     BOOLEAN replaceIfExists;
     HANDLE rootDirectory;
     ULONG fileNameLength;
-    WCHAR fileName[MAX_PATH];
-  } rename{};
-  if (name.size() >= MAX_PATH) {
-    return ERROR_FILENAME_EXCED_RANGE;
-  }
-  rename.replaceIfExists = TRUE;
-  rename.rootDirectory = folder;
-  rename.fileNameLength = static_cast<ULONG>(name.size()) * ULONG{sizeof(WCHAR)};
-  std::memcpy(rename.fileName, name.data(), name.size() * sizeof(WCHAR));
-  return SetFileInformation(file, kFileRenameInformation, &rename, sizeof(rename));
+    WCHAR fileName[1];  // as long as fileNameLength says
+  };
+  const std::size_t nameOffset = offsetof(RenameInformation, fileName);
+  const std::size_t size = nameOffset + name.size() * sizeof(WCHAR);
+  std::vector<ULONG_PTR> buffer(size / sizeof(ULONG_PTR) + 1);  // aligned as the fixed part
+  auto* rename = reinterpret_cast<RenameInformation*>(buffer.data());
+  rename->replaceIfExists = TRUE;
+  rename->rootDirectory = nullptr;
+  rename->fileNameLength = static_cast<ULONG>(name.size()) * ULONG{sizeof(WCHAR)};
+  std::memcpy(reinterpret_cast<char*>(buffer.data()) + nameOffset, name.data(),
+              name.size() * sizeof(WCHAR));
+  return SetFileInformation(file, kFileRenameInformation, buffer.data(),
+                            static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)));
 }
 
 // Marks the file for deletion when its last handle closes. The deletion is tried only where
@@ -84,14 +92,6 @@ UniqueFileHandle CreateBeside(const std::wstring& path, const std::wstring& cont
 
 UniqueFileHandle WriteFreshFile(const std::wstring& path, std::string_view bytes) {
   const std::wstring context = L"Writing " + path;
-  const std::size_t nameStart = path.find_last_of(L'\\') + 1;
-  const std::wstring folderPath = path.substr(0, nameStart);
-  const UniqueFileHandle folder(CreateFileW(
-      folderPath.c_str(), FILE_TRAVERSE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!folder) {
-    ThrowLastError(context);
-  }
   {
     const UniqueFileHandle file = CreateBeside(path, context);
     DWORD written = 0;
@@ -102,8 +102,7 @@ UniqueFileHandle WriteFreshFile(const std::wstring& path, std::string_view bytes
       DeleteOnClose(file.Get());
       ThrowSystemError(error, context);
     }
-    const DWORD renamed =
-        RenameOver(file.Get(), folder.Get(), std::wstring_view(path).substr(nameStart));
+    const DWORD renamed = RenameOver(file.Get(), path);
     if (renamed != ERROR_SUCCESS) {
       DeleteOnClose(file.Get());
       ThrowSystemError(renamed, context);

@@ -1,6 +1,6 @@
 #include "web/WebsiteRoute.h"
 
-WebsiteRoute OpenWebsiteWith(WebsiteSystem& system, std::wstring_view address) {
+WebsiteRoute OpenWebsiteWith(WebsiteSystem& system, const std::wstring& address) {
   if (system.OpenThroughDesktopShell(address)) {
     return WebsiteRoute::DesktopShell;
   }

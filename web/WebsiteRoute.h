@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string_view>
+#include <string>
 
 // Which way the website is opened. The program runs with administrator rights; a browser it
 // started itself would have them too, and so would every page and download in it. The desktop's
@@ -18,11 +18,11 @@ class WebsiteSystem {
   // Hands the address to the desktop's shell to open. False when no desktop shell could be
   // reached, and then nothing was opened. Once the shell has the address, whatever it makes of
   // it is its business: true.
-  virtual bool OpenThroughDesktopShell(std::wstring_view address) = 0;
+  virtual bool OpenThroughDesktopShell(const std::wstring& address) = 0;
   // Opens the address from this program; whatever the system answers is ignored.
-  virtual void OpenFromThisProgram(std::wstring_view address) = 0;
+  virtual void OpenFromThisProgram(const std::wstring& address) = 0;
 };
 
 // Opens the address once: through the desktop's shell, or only where there is none, from this
 // program. Returns the way it went.
-WebsiteRoute OpenWebsiteWith(WebsiteSystem& system, std::wstring_view address);
+WebsiteRoute OpenWebsiteWith(WebsiteSystem& system, const std::wstring& address);

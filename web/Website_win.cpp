@@ -18,13 +18,11 @@ class Win32WebsiteSystem final : public WebsiteSystem {
  public:
   explicit Win32WebsiteSystem(HWND owner) noexcept : owner_(owner) {}
 
-  bool OpenThroughDesktopShell(std::wstring_view address) override {
-    const std::wstring file(address);
-    return ShellExecuteOnDesktop(file.c_str(), kOperation, kDirectory, SW_SHOWNORMAL);
+  bool OpenThroughDesktopShell(const std::wstring& address) override {
+    return ShellExecuteOnDesktop(address.c_str(), kOperation, kDirectory, SW_SHOWNORMAL);
   }
-  void OpenFromThisProgram(std::wstring_view address) override {
-    const std::wstring file(address);
-    ShellExecuteFromSystemFolder(owner_, kOperation, file.c_str(), nullptr, kDirectory,
+  void OpenFromThisProgram(const std::wstring& address) override {
+    ShellExecuteFromSystemFolder(owner_, kOperation, address.c_str(), nullptr, kDirectory,
                                  SW_SHOWNORMAL);
   }
 
@@ -42,7 +40,7 @@ void OpenWebsite(HWND owner) noexcept {
     // through COM too.
     EnsureComApartment();
     Win32WebsiteSystem system(owner);
-    OpenWebsiteWith(system, kWebsiteAddress);
+    OpenWebsiteWith(system, std::wstring(kWebsiteAddress));
   } catch (const SystemError&) {
   }
 }

@@ -11,12 +11,12 @@ namespace {
 class RecordingWebsiteSystem final : public WebsiteSystem {
  public:
   explicit RecordingWebsiteSystem(bool hasDesktopShell) : hasDesktopShell_(hasDesktopShell) {}
-  bool OpenThroughDesktopShell(std::wstring_view address) override {
-    asked.push_back(L"desktop shell: " + std::wstring(address));
+  bool OpenThroughDesktopShell(const std::wstring& address) override {
+    asked.push_back(L"desktop shell: " + address);
     return hasDesktopShell_;
   }
-  void OpenFromThisProgram(std::wstring_view address) override {
-    asked.push_back(L"this program: " + std::wstring(address));
+  void OpenFromThisProgram(const std::wstring& address) override {
+    asked.push_back(L"this program: " + address);
   }
   std::vector<std::wstring> asked;
 
