@@ -344,6 +344,24 @@ TEST_F(ScriptFile, ALinkToAFolderAtTheScriptsNameIsReportedAndNothingStarts) {
   ASSERT_NO_FATAL_FAILURE(RemoveWithLinks(FailureFolder()));
 }
 
+TEST_F(ScriptFile, IsWrittenAfreshOnANetworkShareToo) {
+  // Wine keeps \\server\share in the prefix's dosdevices\unc\server\share.
+  fs::create_directories(fs::path(ui::EnvPath("TIUP_BUILD")) / L"wine" / L"prefix" / L"dosdevices" /
+                         L"unc" / L"tiupserver" / L"share");
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(L"\\\\tiupserver\\share\\Urdu Phonetic"));
+  WriteBytes(ScriptPath(), "an older script");
+  fs::remove(ProbeLog().wstring() + L".read");
+  const HWND window = StartProgram();
+  ASSERT_NE(window, nullptr);
+  ChooseWindowsXpAndAnswerYes(window);
+  ExpectInstalled();
+  ASSERT_EQ(WaitForStarts(2).size(), 2u);
+  const std::vector<char> script = Bytes(ScriptPath());
+  EXPECT_EQ(script.size(), 574u);
+  EXPECT_EQ(ScriptHostRead(), std::string(script.begin(), script.end()));
+  EXPECT_TRUE(LeftBeside(ScriptPath().substr(0, ScriptPath().rfind(L'\\'))).empty());
+}
+
 // Programs started where a planted DLL could not be found -----------------------------------
 
 TEST_F(ScriptFile, TheScriptHostAndTheSetupProgramStartInTheSystemFolderNotTheProgramsOwn) {
