@@ -46,15 +46,16 @@ DWORD RenameOver(HANDLE file, const std::wstring& path) {
   };
   const std::size_t nameOffset = offsetof(RenameInformation, fileName);
   const std::size_t size = nameOffset + name.size() * sizeof(WCHAR);
-  std::vector<ULONG_PTR> buffer(size / sizeof(ULONG_PTR) + 1);  // aligned as the fixed part
+  const std::size_t slots = size / sizeof(ULONG_PTR) + 1;
+  std::vector<ULONG_PTR> buffer(slots);  // aligned as the fixed part
   auto* rename = reinterpret_cast<RenameInformation*>(buffer.data());
   rename->replaceIfExists = TRUE;
   rename->rootDirectory = nullptr;
   rename->fileNameLength = static_cast<ULONG>(name.size()) * ULONG{sizeof(WCHAR)};
   std::memcpy(reinterpret_cast<char*>(buffer.data()) + nameOffset, name.data(),
               name.size() * sizeof(WCHAR));
-  return SetFileInformation(file, kFileRenameInformation, buffer.data(),
-                            static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)));
+  const ULONG bufferSize = static_cast<ULONG>(slots) * ULONG{sizeof(ULONG_PTR)};
+  return SetFileInformation(file, kFileRenameInformation, buffer.data(), bufferSize);
 }
 
 // Marks the file for deletion when its last handle closes. The deletion is tried only where
