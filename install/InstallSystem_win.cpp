@@ -6,6 +6,7 @@
 
 #include "app/Application_win.h"
 #include "install/Module1_win.h"
+#include "platform/FreshFile_win.h"
 #include "platform/Handles_win.h"
 #include "platform/SystemError_win.h"
 
@@ -35,9 +36,13 @@ void Win32InstallSystem::Launch(const std::wstring& application, const std::wstr
   startup.wShowWindow = static_cast<WORD>(showCode);
   PROCESS_INFORMATION started{};
   std::wstring line = commandLine;  // CreateProcessW may write into it
+  // Started in the system folder, not in ours (the current folder when the user opened the
+  // program): Windows looks for a program's DLLs in its current folder too, and the script host
+  // and the INF installer it starts do not restrict that as our programs do.
+  const std::wstring folder = SystemFolder();
   // The program is named by its full path, so no search and no guessing at spaces happens.
   if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &started)) {
+                      folder.c_str(), &startup, &started)) {
     ThrowLastError(L"Starting " + application);
   }
   // Never waited for, never watched.
@@ -46,19 +51,12 @@ void Win32InstallSystem::Launch(const std::wstring& application, const std::wstr
 }
 
 void Win32InstallSystem::WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  const std::wstring context = L"Writing " + path;
-  {
-    const UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-      ThrowLastError(context);
-    }
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
-      ThrowLastError(context);
-    }
-  }  // closed here, before anything starts the script
+  // The file last written stays held (readable by all, writable by none) until the program
+  // ends or writes it again: the script host is started on it right after, and must read these
+  // bytes, not whatever someone could put there meanwhile.
+  static UniqueFileHandle held;
+  held.Reset();  // our own hold would keep the new file from taking the name
+  held = WriteFreshFile(path, bytes);
 }
 
 namespace {

@@ -39,6 +39,43 @@ class ComPtr {
   Interface* pointer_ = nullptr;
 };
 
+// Another interface of the same object, or null where it has none.
+template <typename Interface>
+ComPtr<Interface> QueryAs(IUnknown* object) noexcept {
+  ComPtr<Interface> result;
+  if (object == nullptr ||
+      FAILED(object->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(result.Put())))) {
+    result.Reset();
+  }
+  return result;
+}
+
+// An object of the class `id` served by another process that already runs it or that COM
+// starts for it: never one inside this process. Null where the class cannot be reached, or COM
+// itself cannot be found.
+void* CreateLocalServerObject(const CLSID& id, const IID& interfaceId) noexcept;
+template <typename Interface>
+ComPtr<Interface> CreateLocalServerObject(const CLSID& id) noexcept {
+  ComPtr<Interface> result;
+  *result.Put() = static_cast<Interface*>(CreateLocalServerObject(id, __uuidof(Interface)));
+  return result;
+}
+
+// A BSTR (the automation string), freed once. Null where it could not be made, oleaut32 not
+// found included.
+class UniqueBstr {
+ public:
+  explicit UniqueBstr(const wchar_t* text) noexcept;
+  UniqueBstr(const UniqueBstr&) = delete;
+  UniqueBstr& operator=(const UniqueBstr&) = delete;
+  ~UniqueBstr();
+  BSTR Get() const noexcept { return text_; }
+
+ private:
+  void(WINAPI* free_)(BSTR) = nullptr;
+  BSTR text_ = nullptr;
+};
+
 // Makes the calling (GUI) thread a single-threaded apartment the first time it is needed. The
 // apartment lasts until the process ends: End() leaves no moment to close it.
 // ole32 is looked up in the system folder (platform/SystemLibrary_win.h says why).

@@ -1,19 +1,46 @@
 #include "web/Website_win.h"
 
+#include <string>
+
 #include "install/Module1_win.h"
 #include "platform/Com_win.h"
 #include "platform/SystemError.h"
+#include "web/DesktopShell_win.h"
 #include "web/Website.h"
+#include "web/WebsiteRoute.h"
+
+namespace {
+
+constexpr wchar_t kOperation[] = L"open";
+constexpr wchar_t kDirectory[] = L"C:\\";
+
+class Win32WebsiteSystem final : public WebsiteSystem {
+ public:
+  explicit Win32WebsiteSystem(HWND owner) noexcept : owner_(owner) {}
+
+  bool OpenThroughDesktopShell(const std::wstring& address) override {
+    return ShellExecuteOnDesktop(address.c_str(), kOperation, kDirectory, SW_SHOWNORMAL);
+  }
+  void OpenFromThisProgram(const std::wstring& address) override {
+    ShellExecuteFromSystemFolder(owner_, kOperation, address.c_str(), nullptr, kDirectory,
+                                 SW_SHOWNORMAL);
+  }
+
+ private:
+  HWND owner_;
+};
+
+}  // namespace
 
 void OpenWebsite(HWND owner) noexcept {
   // A missing browser or association is not the user's problem here: whatever the shell says,
   // and even a shell that cannot be reached, is ignored.
   try {
-    // The shell may hand the address to a browser through COM.
+    // The desktop's shell is asked through COM, and the shell may hand the address to a browser
+    // through COM too.
     EnsureComApartment();
-    // The view spans a whole string literal, so its characters end with the literal's null.
-    ShellExecuteFromSystemFolder(owner, L"open", kWebsiteAddress.data(), nullptr, L"C:\\",
-                                 SW_SHOWNORMAL);
+    Win32WebsiteSystem system(owner);
+    OpenWebsiteWith(system, std::wstring(kWebsiteAddress));
   } catch (const SystemError&) {
   }
 }

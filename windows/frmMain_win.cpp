@@ -226,12 +226,17 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PRINTCLIENT:
       PaintContent(reinterpret_cast<HDC>(wParam));
       return 0;
+    // Both are answered at once where another thread or process waits for the answer: the
+    // handler never refuses and ends the process, and COM will not call the desktop's shell
+    // (which opens the website) while a sender waits on this thread.
     case WM_CLOSE:
+      ReplyMessage(0);
       RunHandler(hwnd_, [&] { QueryClose(); });
       return 0;
     case WM_QUERYENDSESSION:
       // Logging off or shutting down asks every window first: that is a close query too. The
-      // handler ends the process, so the session goes on without waiting for us.
+      // session goes on without waiting for us.
+      ReplyMessage(TRUE);
       RunHandler(hwnd_, [&] { QueryClose(); });
       return TRUE;
     case WM_DESTROY:

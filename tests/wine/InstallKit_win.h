@@ -293,6 +293,13 @@ class Install : public ::testing::Test {
         fs::remove_all(entry);
       }
     } else {
+      // A probe the last run started (as setup.exe) may still be ending; its file cannot go
+      // until it has.
+      std::error_code removed;
+      ui::WaitUntil([&] {
+        fs::remove_all(folder, removed);
+        return !removed;
+      });
       fs::remove_all(folder);
       fs::create_directories(folder);
     }

@@ -1,5 +1,6 @@
 #include "WebsiteProbe_win.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -42,13 +43,28 @@ WebsiteProbe::~WebsiteProbe() {
 
 void WebsiteProbe::Clear() const { DeleteFileW(log_.c_str()); }
 
-std::vector<std::string> WebsiteProbe::Opened() const {
-  std::vector<std::string> lines;
+std::vector<Opening> WebsiteProbe::Openings() const {
+  std::vector<Opening> openings;
   std::ifstream in(log_.c_str());
   for (std::string line; std::getline(in, line);) {
-    lines.push_back(line);
+    std::istringstream fields(line);
+    Opening opening;
+    std::string id;
+    std::getline(fields, opening.address, '\t');
+    std::getline(fields, id, '\t');
+    std::getline(fields, opening.starterFile);
+    opening.starterId = static_cast<DWORD>(std::strtoul(id.c_str(), nullptr, 10));
+    openings.push_back(opening);
   }
-  return lines;
+  return openings;
+}
+
+std::vector<std::string> WebsiteProbe::Opened() const {
+  std::vector<std::string> addresses;
+  for (const Opening& opening : Openings()) {
+    addresses.push_back(opening.address);
+  }
+  return addresses;
 }
 
 std::vector<std::string> WebsiteProbe::WaitForOpened(std::size_t count) const {
