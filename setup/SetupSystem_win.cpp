@@ -282,10 +282,10 @@ void Win32SetupSystem::WriteValue(RegRoot root, const std::wstring& key, const s
           root, key);
     return;
   }
-  Check(RegSetValueExW(handle.Get(), name.c_str(), 0,
-                       value.type == RegType::String ? REG_SZ : REG_EXPAND_SZ,
-                       reinterpret_cast<const BYTE*>(value.text.c_str()),
-                       static_cast<DWORD>(value.text.size() + 1) * static_cast<DWORD>(sizeof(wchar_t))),
+  Check(RegSetValueExW(
+            handle.Get(), name.c_str(), 0, value.type == RegType::String ? REG_SZ : REG_EXPAND_SZ,
+            reinterpret_cast<const BYTE*>(value.text.c_str()),
+            static_cast<DWORD>(value.text.size() + 1) * static_cast<DWORD>(sizeof(wchar_t))),
         root, key);
 }
 
