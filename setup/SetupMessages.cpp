@@ -11,7 +11,8 @@ constexpr const wchar_t* kUsage =
     L"\t\tonly take it out of them); needs no administrator. Windows\n"
     L"\t\truns this for each person once, when they next sign in\n"
     L"/quiet\t\tshow no window; the exit code tells what happened:\n"
-    L"\t\t0 done, 87 bad arguments, 1603 failed (nothing changed),\n"
+    L"\t\t0 done, 87 bad arguments, 1602 no administrator's approval,\n"
+    L"\t\t1603 failed (nothing changed),\n"
     L"\t\t1604 failed and not every change could be undone,\n"
     L"\t\t1633 this computer's processor is not supported,\n"
     L"\t\t3010 done, restart Windows to finish";
@@ -45,6 +46,10 @@ std::wstring Cause(const SetupOutcome& outcome) {
              L". Unpack the whole download again and run setup from it.";
     case 5:  // ERROR_ACCESS_DENIED
       return L"Windows did not allow setup to change " + what + L". Run setup as an administrator.";
+    case 39:   // ERROR_HANDLE_DISK_FULL
+    case 112:  // ERROR_DISK_FULL
+      return L"There is not enough room on the disk for " + what +
+             L". Free some space and run setup again.";
     case 32:  // ERROR_SHARING_VIOLATION
     case 33:  // ERROR_LOCK_VIOLATION
       return L"Another program is using " + what +
@@ -111,7 +116,9 @@ std::wstring Notes(const SetupOutcome& outcome) {
 
 std::wstring Failed(const SetupOutcome& outcome) {
   std::wstring what;
-  if (outcome.forUser) {
+  if (outcome.action == SetupAction::Usage) {
+    what = L"Setup could not start.";
+  } else if (outcome.forUser) {
     what = outcome.action == SetupAction::Uninstall
                ? L"Urdu Phonetic could not be taken out of your input languages."
                : L"Urdu Phonetic could not be added to your input languages.";
