@@ -346,8 +346,8 @@ SetupOutcome InstallLayout(const SetupEnvironment& environment, SetupSystem& sys
     const Bytes setupProgram = ReadSource(system, environment.setupPath);
     std::vector<std::pair<std::wstring, Bytes>> layoutFiles;
     std::uint64_t totalBytes = setupProgram.size();
-    for (const auto& [source, destination] : LayoutFiles(environment)) {
-      layoutFiles.emplace_back(destination, ReadSource(system, source));
+    for (const auto& file : LayoutFiles(environment)) {
+      layoutFiles.emplace_back(file.destination, ReadSource(system, file.source));
       totalBytes += layoutFiles.back().second.size();
     }
     if (auto foreign = ForeignLayoutFile(environment, system, SetupAction::Install)) {

@@ -36,7 +36,7 @@ std::wstring ProcessorName(Processor processor) {
 
 // Why it failed, in words a user can act on.
 std::wstring Cause(const SetupOutcome& outcome) {
-  const std::wstring what = outcome.errorContext.empty() ? L"A change" : outcome.errorContext;
+  std::wstring what = outcome.errorContext.empty() ? L"A change" : outcome.errorContext;
   switch (outcome.errorNumber) {
     case kRefused:
       return what;

@@ -302,7 +302,7 @@ std::wstring Win32SetupSystem::ReplaceFile(const std::wstring& path, const Bytes
 
 std::wstring Win32SetupSystem::SetFileAside(const std::wstring& path) {
   ScopedRealSystemFolder realSystemFolder;
-  const std::wstring aside = FreeNameBeside(path, L"setup-removed");
+  std::wstring aside = FreeNameBeside(path, L"setup-removed");
   if (!Move(path, aside)) {
     ThrowLastError(L"the file " + path);
   }

@@ -1,5 +1,6 @@
 #include "setup/Transaction.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/SystemError.h"
@@ -134,13 +135,11 @@ void Transaction::RemoveFolderOnCommit(const std::wstring& path) {
 
 void Transaction::SetValue(RegRoot root, const std::wstring& key, const std::wstring& name,
                            const RegValue& value) {
-  // The keys this write creates, from the topmost missing one down.
-  std::vector<std::wstring> created;
-  for (const auto& ancestor : KeyAndAncestors(key)) {
-    if (!created.empty() || !system_.KeyExists(root, ancestor)) {
-      created.push_back(ancestor);
-    }
-  }
+  // The keys this write creates: the topmost missing one and every one below it.
+  const auto keys = KeyAndAncestors(key);
+  const auto firstMissing = std::find_if(
+      keys.begin(), keys.end(), [&](const std::wstring& k) { return !system_.KeyExists(root, k); });
+  const std::vector<std::wstring> created(firstMissing, keys.end());
   auto before = created.empty() ? system_.ReadValue(root, key, name) : std::nullopt;
   if (before == value) {
     return;

@@ -5,6 +5,9 @@
 namespace {
 
 constexpr std::uint32_t kResourceTypeVersion = 16;  // RT_VERSION
+// Where the resources' entry (IMAGE_DIRECTORY_ENTRY_RESOURCE, the third of 8 bytes each) lies
+// among the data directories.
+constexpr std::size_t kResourceDirectory = 16;
 
 // Bounds-checked little-endian reads; every offset comes from the file and is not trusted.
 class FileBytes {
@@ -12,7 +15,7 @@ class FileBytes {
   explicit FileBytes(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
   std::size_t Size() const { return bytes_.size(); }
   std::optional<std::uint16_t> U16(std::size_t at) const {
-    if (at > bytes_.size() || bytes_.size() - at < 2) {
+    if (bytes_.size() < 2 || at > bytes_.size() - 2) {
       return std::nullopt;
     }
     return static_cast<std::uint16_t>(bytes_[at] | bytes_[at + 1] << 8);
@@ -168,7 +171,7 @@ std::optional<std::pair<std::size_t, std::size_t>> FindVersionResource(const Fil
   const std::size_t optional = header + 20;
   const std::size_t directories = optional + (*magic == 0x10B ? 96 : 112);
   const auto directoryCount = file.U32(optional + (*magic == 0x10B ? 92 : 108));
-  const auto resources = file.U32(directories + 2 * 8);  // IMAGE_DIRECTORY_ENTRY_RESOURCE
+  const auto resources = file.U32(directories + kResourceDirectory);
   if (!directoryCount || *directoryCount < 3 || !resources || *resources == 0) {
     return std::nullopt;
   }
