@@ -25,6 +25,8 @@ SetupArguments ParseSetupArguments(const std::vector<std::wstring>& arguments) {
       uninstall = true;
     } else if (name == L"user") {
       result.forUser = true;
+    } else if (name == L"elevated") {
+      result.elevatedRun = true;
     } else if (name == L"quiet") {
       result.quiet = true;
     } else if (name == L"?" || name == L"help") {

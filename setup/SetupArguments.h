@@ -12,6 +12,9 @@ struct SetupArguments {
   // Only this account's input languages, nothing of the machine's (no administrator needed).
   bool forUser = false;
   bool quiet = false;
+  // Setup started itself to get an administrator's rights: it does not ask again, whatever it
+  // got (with UAC turned off, Windows may start it without them).
+  bool elevatedRun = false;
   // The first argument that is not understood; empty when every argument was.
   std::wstring unknown;
 };

@@ -190,14 +190,14 @@ std::optional<bool> Elevated() {
 // at sign-in. Changing the computer needs an administrator: setup asks Windows for one, starts
 // itself elevated with the same switches, waits, and ends with its exit code.
 std::optional<int> RunElevatedWhenNeeded(const SetupArguments& arguments) {
-  if (arguments.forUser || arguments.action == SetupAction::Usage || !arguments.unknown.empty() ||
-      Elevated().value_or(true)) {
+  if (arguments.forUser || arguments.elevatedRun || arguments.action == SetupAction::Usage ||
+      !arguments.unknown.empty() || Elevated().value_or(true)) {
     return std::nullopt;
   }
   const std::wstring program = ModulePath();
   const std::wstring parameters =
-      std::wstring(arguments.action == SetupAction::Uninstall ? L"/uninstall" : L"") +
-      (arguments.quiet ? L" /quiet" : L"");
+      std::wstring(arguments.action == SetupAction::Uninstall ? L"/uninstall " : L"") +
+      (arguments.quiet ? L"/quiet " : L"") + L"/elevated";
   SHELLEXECUTEINFOW run{};
   run.cbSize = sizeof run;
   run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;

@@ -133,9 +133,11 @@ std::vector<HWND> WindowsOf(DWORD processId) {
 }
 
 struct SetupRun {
+  DWORD processId = 0;
   DWORD exitCode = 0;
-  std::set<HWND> windows;       // every visible top-level window it showed
-  std::set<HWND> messageBoxes;  // those titled as setup's message
+  std::set<DWORD> messageOwners;  // the processes that showed setup's message
+  std::set<HWND> windows;         // every visible top-level window it showed
+  std::set<HWND> messageBoxes;    // those titled as setup's message
   bool messageMinimised = false;
   std::wstring message;  // the one message box's text, when it showed one
 };
@@ -148,6 +150,9 @@ void AnswerWindows(DWORD processId, SetupRun& run) {
       continue;
     }
     run.messageBoxes.insert(window);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    run.messageOwners.insert(owner);
     run.messageMinimised = run.messageMinimised || IsIconic(window);
     HWND ok = nullptr;
     ui::WaitUntil([&] { return (ok = ui::FindChildByText(window, L"OK")) != nullptr; }, 5s);
@@ -162,25 +167,31 @@ void AnswerWindows(DWORD processId, SetupRun& run) {
   }
 }
 
-// Runs a command line to its end, answering its message.
-// `showCode` as the program's install buttons pass it (2: minimised).
-SetupRun RunCommandLine(std::wstring commandLine, WORD showCode = SW_SHOWNORMAL) {
+// Runs a command line to its end, answering its message (and that of a setup it starts).
+// `showCode` as the program's install buttons pass it (2: minimised); `token`: run as that.
+SetupRun RunCommandLine(std::wstring commandLine, WORD showCode = SW_SHOWNORMAL,
+                        HANDLE token = nullptr) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = showCode;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info)) {
+  if (!(token != nullptr
+            ? CreateProcessAsUserW(token, nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                   nullptr, nullptr, &startup, &info)
+            : CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &info))) {
     ADD_FAILURE() << "cannot start setup: " << GetLastError();
     return {};
   }
   CloseHandle(info.hThread);
   UniqueKernelHandle process(info.hProcess);
   SetupRun run;
+  run.processId = info.dwProcessId;
   const auto end = std::chrono::steady_clock::now() + 60s;
   while (WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
     AnswerWindows(info.dwProcessId, run);
+    AnswerWindows(0, run);
     if (std::chrono::steady_clock::now() > end) {
       TerminateProcess(process.Get(), 999);
       ADD_FAILURE() << "setup did not end";
@@ -650,6 +661,41 @@ TEST_F(LayoutSetup, ASecondPersonGetsTheLayoutAtSignInAndLosesItAfterUninstall) 
                   0);
   RegDeleteKeyW(HKEY_CURRENT_USER, kActiveSetup.c_str());
   EXPECT_EQ(RunCommandLine(Quoted(SetupExe()) + L" /uninstall /quiet").exitCode, 0u);
+  EXPECT_SAME_STATE(before_, MachineState());
+}
+
+// Started without an administrator's rights (the limited token Windows gives a program under
+// UAC), setup asks for them once, starting itself with "runas" and its switches, and the run
+// that started it shows nothing and ends with its exit code. /user needs no administrator.
+// (Wine's runas hands back the same limited rights; the started run does not ask again.)
+TEST_F(LayoutSetup, WithoutAnAdministratorsRightsSetupAsksOnceAndOnlyForTheComputer) {
+  HANDLE raw = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw));
+  const UniqueKernelHandle own(raw);
+  TOKEN_LINKED_TOKEN linked{};
+  DWORD size = sizeof linked;
+  ASSERT_TRUE(GetTokenInformation(own.Get(), TokenLinkedToken, &linked, size, &size));
+  const UniqueKernelHandle limited(linked.LinkedToken);
+
+  const SetupRun install = RunCommandLine(Quoted(SetupExe()), SW_SHOWNORMAL, limited.Get());
+  EXPECT_EQ(install.exitCode, 0u);
+  ASSERT_EQ(install.messageOwners.size(), 1u);
+  EXPECT_NE(*install.messageOwners.begin(), install.processId);
+  EXPECT_NE(install.message.find(L"is installed"), std::wstring::npos);
+  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kLayouts + L"\\a0000420", L"Layout File"),
+            L"kbdurph.dll");
+
+  const SetupRun forUser =
+      RunCommandLine(Quoted(SetupExe()) + L" /user", SW_SHOWNORMAL, limited.Get());
+  EXPECT_EQ(forUser.exitCode, 0u);
+  EXPECT_EQ(forUser.messageOwners, std::set<DWORD>{forUser.processId});
+  EXPECT_NE(forUser.message.find(L"Setup added Urdu Phonetic to your input languages before"),
+            std::wstring::npos);
+
+  const SetupRun uninstall =
+      RunCommandLine(Quoted(SetupExe()) + L" /uninstall /quiet", SW_SHOWNORMAL, limited.Get());
+  EXPECT_EQ(uninstall.exitCode, 0u);
+  EXPECT_TRUE(uninstall.messageOwners.empty());
   EXPECT_SAME_STATE(before_, MachineState());
 }
 
