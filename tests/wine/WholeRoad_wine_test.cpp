@@ -372,10 +372,11 @@ TEST_F(WholeRoad, Windows7ButtonInstallsTheLayoutAndFontsAndTheUninstallerTakesT
   const auto displayName = ReadString(HKEY_LOCAL_MACHINE, key, L"Layout Display Name");
   ASSERT_TRUE(displayName);
   EXPECT_EQ(*displayName, L"@%SystemRoot%\\system32\\kbdurph.dll,-1000");
-  // The display name's string, from the installed DLL itself.
+  // The display name's string, from the installed DLL itself (the one of this test's bitness).
   {
-    const UniqueModule layout(
-        LoadLibraryExW((System32() / L"kbdurph.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const fs::path installed =
+        (machine::TestUnderWow64() ? SysWow64() : System32()) / L"kbdurph.dll";
+    const UniqueModule layout(LoadLibraryExW(installed.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(layout);
     wchar_t shown[256] = {};
     LoadStringW(layout.Get(), 1000, shown, 256);
