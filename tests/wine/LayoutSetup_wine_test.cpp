@@ -101,6 +101,7 @@ bool OursAfterInstall(const std::wstring& entry) {
         L"HKLM\\" + kActiveSetup + L"\\", L"HKLM\\" + kActiveSetup + L"|",
         L"HKCU\\" + kRecord + L"\\", L"HKCU\\" + kRecord + L"|",
         std::wstring(L"HKCU\\Keyboard Layout\\Substitutes|d0010420"),
+        std::wstring(L"HKCU\\Keyboard Layout\\Substitutes\\"),  // a fresh profile has none
         std::wstring(L"HKCU\\Keyboard Layout\\Preload|2"), RealSystem32() + L"\\kbdurph.dll",
         SysWow64() + L"\\kbdurph.dll", SetupFolder() + L"\\"}) {
     if (lower.rfind(Lower(own), 0) == 0) {
@@ -606,9 +607,14 @@ TEST_F(LayoutSetup, AnotherMakersKbdurphDllIsNeverTouched) {
 // were before setup ran (as someone who never ran it has them), signing in as Windows' Active
 // Setup has them sign in.
 TEST_F(LayoutSetup, ASecondPersonGetsTheLayoutAtSignInAndLosesItAfterUninstall) {
-  const auto forgetThisPerson = [] {
+  // A fresh Wine prefix has no Substitutes key: then setup creates it, and records that it did.
+  const bool substitutesKeyBefore = before_.count(L"HKCU\\Keyboard Layout\\Substitutes\\") != 0;
+  const auto forgetThisPerson = [&] {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Keyboard Layout\\Preload", L"2");
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Keyboard Layout\\Substitutes", L"d0010420");
+    if (!substitutesKeyBefore) {
+      RegDeleteKeyW(HKEY_CURRENT_USER, L"Keyboard Layout\\Substitutes");
+    }
     RegDeleteKeyW(HKEY_CURRENT_USER, kRecord.c_str());
   };
   HKEY raw = nullptr;
@@ -637,10 +643,14 @@ TEST_F(LayoutSetup, ASecondPersonGetsTheLayoutAtSignInAndLosesItAfterUninstall) 
   EXPECT_FALSE(ReadString(HKEY_LOCAL_MACHINE, kLayouts + L"\\a0000420", L"Layout File"));
   // The second person still has the entries their sign-in gave them (this account lost its own
   // with the uninstall).
-  for (const auto& [key, name, value] :
-       {std::tuple{std::wstring(L"Keyboard Layout\\Preload"), L"2", L"d0010420"},
-        std::tuple{std::wstring(L"Keyboard Layout\\Substitutes"), L"d0010420", L"a0000420"},
-        std::tuple{kRecord, L"Layout", L"a0000420"}}) {
+  std::vector<std::tuple<std::wstring, const wchar_t*, const wchar_t*>> entries = {
+      {L"Keyboard Layout\\Preload", L"2", L"d0010420"},
+      {L"Keyboard Layout\\Substitutes", L"d0010420", L"a0000420"},
+      {kRecord, L"Layout", L"a0000420"}};
+  if (!substitutesKeyBefore) {
+    entries.emplace_back(kRecord, L"Created key", L"Keyboard Layout\\Substitutes");
+  }
+  for (const auto& [key, name, value] : entries) {
     RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value,
                     static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
   }
