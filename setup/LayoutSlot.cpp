@@ -151,8 +151,8 @@ PreloadRemoval PreloadWithout(const NamedValues& preload, const std::vector<std:
   std::vector<std::wstring> kept;
   for (const auto& [number, entry] : ordered) {
     const std::wstring& value = entry.second;
-    const bool dropped = std::any_of(ids.begin(), ids.end(),
-                                     [&value](const std::wstring& id) { return SameText(value, id); });
+    const bool dropped = std::any_of(
+        ids.begin(), ids.end(), [&value](const std::wstring& id) { return SameText(value, id); });
     if (dropped) {
       continue;
     }

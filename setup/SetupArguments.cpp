@@ -23,6 +23,10 @@ SetupArguments ParseSetupArguments(const std::vector<std::wstring>& arguments) {
     const std::wstring name = switchLike ? word.substr(1) : std::wstring{};
     if (name == L"uninstall") {
       uninstall = true;
+    } else if (name == L"user") {
+      result.forUser = true;
+    } else if (name == L"elevated") {
+      result.elevatedRun = true;
     } else if (name == L"quiet") {
       result.quiet = true;
     } else if (name == L"?" || name == L"help") {

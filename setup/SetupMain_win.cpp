@@ -3,6 +3,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cwctype>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,36 +12,44 @@
 #include "platform/DllSearch_win.h"
 #include "platform/SystemError_win.h"
 #include "platform/SystemLibrary_win.h"
+#include "setup/Accounts_win.h"
+#include "setup/DesktopShell_win.h"
 #include "setup/Setup.h"
 #include "setup/SetupMessages.h"
 #include "setup/SetupSystem_win.h"
 
 // The keyboard layout's own setup program, "lyurdu\setup.exe". The install buttons start it
-// without arguments; Apps & features starts our copy under Program Files with /uninstall.
+// without arguments; Apps & features starts our copy under Program Files with /uninstall; Windows
+// starts that copy with /user once for each person at sign-in (Active Setup).
 
 namespace {
 
-// A function of shell32, looked up in the system folder when first needed (see
-// platform/SystemLibrary_win.h for why it is not imported); null when it cannot be found.
-template <typename Function>
-Function ShellFunction(const char* name) {
-  try {
-    return SystemFunction<Function>(L"shell32.dll", name);
-  } catch (const SystemError&) {
-    return nullptr;
-  }
-}
-
+// The command line, split by shell32 (looked up in the system folder, see
+// platform/SystemLibrary_win.h). Without the splitter setup cannot know what it was asked to do:
+// that is a failure, never a guess.
 std::vector<std::wstring> Arguments() {
   int count = 0;
-  const auto split = ShellFunction<decltype(&CommandLineToArgvW)>("CommandLineToArgvW");
-  wchar_t** words = split != nullptr ? split(GetCommandLineW(), &count) : nullptr;
+  const auto split =
+      SystemFunction<decltype(&CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
+  wchar_t** words = split(GetCommandLineW(), &count);
+  if (words == nullptr) {
+    ThrowLastError(L"the command line");
+  }
   std::vector<std::wstring> arguments;
-  for (int i = 1; words != nullptr && i < count; ++i) {
+  for (int i = 1; i < count; ++i) {
     arguments.emplace_back(words[i]);
   }
   LocalFree(words);
   return arguments;
+}
+
+// When the command line could not be split: whether it still plainly asks for no window.
+bool RawCommandLineAsksQuiet() {
+  std::wstring line = GetCommandLineW();
+  for (wchar_t& c : line) {
+    c = static_cast<wchar_t>(std::towlower(c));
+  }
+  return line.find(L"/quiet") != std::wstring::npos || line.find(L"-quiet") != std::wstring::npos;
 }
 
 std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
@@ -61,7 +71,7 @@ std::wstring ModulePath() {
 
 SetupEnvironment FindEnvironment(const Win32SetupSystem& system) {
   SetupEnvironment environment;
-  environment.windows64 = IsWindows64();
+  environment.processor = NativeProcessor();
   wchar_t windows[MAX_PATH];
   const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) {
@@ -71,18 +81,21 @@ SetupEnvironment FindEnvironment(const Win32SetupSystem& system) {
   environment.wow64Folder = std::wstring(windows) + L"\\SysWOW64";
   environment.setupPath = ModulePath();
   environment.sourceFolder = Folder(environment.setupPath);
+  // Program Files as this program sees it: the shipped 32-bit setup keeps its copy in
+  // "Program Files (x86)" on 64-bit Windows, where Windows puts 32-bit programs.
   wchar_t programFiles[MAX_PATH];
-  const auto folderPath = ShellFunction<decltype(&SHGetFolderPathW)>("SHGetFolderPathW");
-  if (folderPath == nullptr) {
-    ThrowLastError(L"the Program Files folder");
-  }
+  const auto folderPath =
+      SystemFunction<decltype(&SHGetFolderPathW)>(L"shell32.dll", "SHGetFolderPathW");
   const HRESULT result =
       folderPath(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
   if (FAILED(result)) {
     ThrowSystemError(static_cast<DWORD>(result), L"the Program Files folder");
   }
   environment.installFolder = std::wstring(programFiles) + L'\\' + kInstallFolderName;
-  environment.inputDll = system.HasInputService();
+  environment.inputDll = system.HasInputDll();
+  const Accounts accounts = FindAccounts();
+  environment.reach = accounts.reach;
+  environment.otherAccounts = accounts.others;
   return environment;
 }
 
@@ -113,6 +126,17 @@ void ShowMessage(const SetupOutcome& outcome) {
   MessageBoxW(nullptr, SetupMessage(outcome).c_str(), kSetupTitle,
               MB_OK | MB_SETFOREGROUND | MB_TOPMOST |
                   (SetupMessageIsWarning(outcome) ? MB_ICONWARNING : MB_ICONINFORMATION));
+}
+
+SetupOutcome FailedBeforeAnyChange(SetupAction action, bool forUser, const SystemError& error) {
+  SetupOutcome outcome;
+  outcome.result = SetupResult::Failed;
+  outcome.action = action;
+  outcome.forUser = forUser;
+  outcome.errorNumber = error.Number();
+  outcome.errorText = error.Description();
+  outcome.errorContext = error.Context();
+  return outcome;
 }
 
 // Two runs at once (an install button pressed twice in quick succession) would each find the
@@ -146,23 +170,107 @@ class OneSetupAtATime {
   UniqueKernelHandle lock_;
 };
 
+// Whether this process holds an administrator's full rights; nothing on Windows XP, which has
+// no elevation (a limited account then meets "access denied" and is told so).
+std::optional<bool> Elevated() {
+  HANDLE raw = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+    return std::nullopt;
+  }
+  const UniqueKernelHandle token(raw);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = sizeof elevation;
+  if (!GetTokenInformation(token.Get(), TokenElevation, &elevation, size, &size)) {
+    return std::nullopt;
+  }
+  return elevation.TokenIsElevated != 0;
+}
+
+// Setup's manifest asks for no elevation, so that Windows can run "setup /user" for each person
+// at sign-in. Changing the computer needs an administrator: setup asks Windows for one, starts
+// itself elevated with the same switches, waits, and ends with its exit code.
+std::optional<int> RunElevatedWhenNeeded(const SetupArguments& arguments) {
+  if (arguments.forUser || arguments.elevatedRun || arguments.action == SetupAction::Usage ||
+      !arguments.unknown.empty() || Elevated().value_or(true)) {
+    return std::nullopt;
+  }
+  const std::wstring program = ModulePath();
+  const std::wstring parameters =
+      std::wstring(arguments.action == SetupAction::Uninstall ? L"/uninstall " : L"") +
+      (arguments.quiet ? L"/quiet " : L"") + L"/elevated";
+  SHELLEXECUTEINFOW run{};
+  run.cbSize = sizeof run;
+  run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  run.lpVerb = L"runas";
+  run.lpFile = program.c_str();
+  run.lpParameters = parameters.c_str();
+  run.nShow = SW_SHOWNORMAL;
+  const auto shellExecuteEx =
+      SystemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+  if (!shellExecuteEx(&run) || run.hProcess == nullptr) {
+    const DWORD error = GetLastError();
+    SetupOutcome outcome = FailedBeforeAnyChange(
+        arguments.action, false,
+        SystemError(error, SystemErrorText(error),
+                    error == ERROR_CANCELLED
+                        ? L"an administrator's approval, which setup needs to change this "
+                          L"computer and did not get"
+                        : L"starting setup as an administrator"));
+    if (error == ERROR_CANCELLED) {
+      outcome.errorNumber = kRefused;
+      outcome.errorContext =
+          L"Setup needs an administrator's approval to change this computer, "
+          L"and did not get it.";
+    }
+    if (!arguments.quiet) {
+      ShowMessage(outcome);
+    }
+    return error == ERROR_CANCELLED ? kExitCancelled : SetupExitCode(outcome);
+  }
+  const UniqueKernelHandle elevated(run.hProcess);
+  WaitForSingleObject(elevated.Get(), INFINITE);
+  DWORD code = static_cast<DWORD>(kExitFailed);
+  GetExitCodeProcess(elevated.Get(), &code);
+  return static_cast<int>(code);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   RestrictDllSearchToSystemFolder();
-  const SetupArguments arguments = ParseSetupArguments(Arguments());
+  SetupArguments arguments;
   SetupOutcome outcome;
   try {
+    arguments = ParseSetupArguments(Arguments());
+  } catch (const SystemError& error) {
+    outcome = FailedBeforeAnyChange(SetupAction::Usage, false, error);
+    if (!RawCommandLineAsksQuiet()) {
+      ShowMessage(outcome);
+    }
+    return SetupExitCode(outcome);
+  }
+  try {
+    if (const auto code = RunElevatedWhenNeeded(arguments)) {
+      return *code;
+    }
     const OneSetupAtATime oneAtATime;
     Win32SetupSystem system;
-    outcome = RunSetup(arguments, FindEnvironment(system), system);
+    const SetupEnvironment environment = FindEnvironment(system);
+    outcome = RunSetup(arguments, environment, system);
+    // Elevated by another account: the person at the desktop runs their own part, as themselves.
+    const bool done =
+        outcome.result == SetupResult::Installed ||
+        outcome.result == SetupResult::AlreadyInstalled ||
+        (outcome.result == SetupResult::Uninstalled && !outcome.keptForOthers.empty());
+    if (!arguments.forUser && done && environment.reach == UserReach::DesktopUser &&
+        !StartAsDesktopUser(environment.installFolder + L"\\setup.exe",
+                            outcome.action == SetupAction::Uninstall ? L"/user /uninstall /quiet"
+                                                                     : L"/user /quiet")) {
+      outcome.reach = UserReach::NextSignIn;
+    }
   } catch (const SystemError& error) {
     // Failed before the first change: waiting for another setup, finding the folders.
-    outcome.result = SetupResult::Failed;
-    outcome.action = arguments.action;
-    outcome.errorNumber = error.Number();
-    outcome.errorText = error.Description();
-    outcome.errorContext = error.Context();
+    outcome = FailedBeforeAnyChange(arguments.action, arguments.forUser, error);
   }
   if (!arguments.quiet) {
     ShowMessage(outcome);

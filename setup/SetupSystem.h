@@ -31,18 +31,28 @@ class SetupSystem {
   virtual ~SetupSystem() = default;
 
   // Files. Paths are full Windows paths; the Win32 half sees past WOW64 file-system redirection,
-  // so "...\System32\..." always means the real System32.
+  // so "...\System32\..." always means the real System32. No call ever rewrites a file in place:
+  // a file is replaced by a complete new one in one step, and the one it replaces is kept beside
+  // it until the change is committed or undone, so undoing never has to write a byte.
   virtual std::optional<Bytes> ReadFile(const std::wstring& path) = 0;  // nullopt: no such file
-  virtual void WriteFile(const std::wstring& path, const Bytes& bytes) = 0;
-  // Deletes a file; a file in use is scheduled for deletion at the next restart instead, and
-  // the result is false.
-  virtual bool DeleteFile(const std::wstring& path) = 0;
+  // Puts `bytes` at `path`: written in full to a new file in the same folder and flushed, then
+  // put in place of whatever was there. A failure at any point leaves `path` as it was. Returns
+  // where the file it replaced is kept (empty when there was none).
+  virtual std::wstring ReplaceFile(const std::wstring& path, const Bytes& bytes) = 0;
+  // Moves the file at `path` out of the way, to a new name in the same folder; returns that name.
+  virtual std::wstring SetFileAside(const std::wstring& path) = 0;
+  // Puts the file kept at `kept` back at `path`, in place of whatever is there now; with `kept`
+  // empty, takes away what is at `path`.
+  virtual void RestoreFile(const std::wstring& path, const std::wstring& kept) = 0;
+  // Deletes a file that was kept or set aside; one still in use is deleted at the next restart
+  // instead, and the result is false.
+  virtual bool DiscardFile(const std::wstring& path) = 0;
   virtual bool FolderExists(const std::wstring& path) = 0;
   virtual void CreateFolder(const std::wstring& path) = 0;
   // Removes an empty folder; one that cannot go now is scheduled for the restart (false).
   virtual bool RemoveFolder(const std::wstring& path) = 0;
 
-  // Registry (on 64-bit Windows always the 64-bit view).
+  // Registry (on 64-bit Windows always the 64-bit view). User is the account setup runs as.
   virtual bool KeyExists(RegRoot root, const std::wstring& key) = 0;
   virtual std::vector<std::wstring> SubKeys(RegRoot root, const std::wstring& key) = 0;
   virtual std::vector<std::wstring> ValueNames(RegRoot root, const std::wstring& key) = 0;
@@ -56,12 +66,19 @@ class SetupSystem {
   // Deletes a key that has no subkeys.
   virtual void DeleteKey(RegRoot root, const std::wstring& key) = 0;
 
-  // The user's input languages through the system's own service (Windows 8 and later);
-  // only called when the environment says the service is there.
+  // The user's input languages through the system's own service (input.dll's
+  // InstallLayoutOrTip, Windows Vista and later); only called when the environment says the
+  // service is there. A refusal is thrown, naming the step.
   virtual void AddUserLanguage(const std::wstring& profile) = 0;
-  virtual void RemoveUserLanguage(const std::wstring& profile) = 0;
-  // Makes the layout usable at once (by its KLID or substitute id), and lets the one with this
-  // "Layout Id" go; best effort, never throws.
-  virtual void LoadLayout(const std::wstring& id) noexcept = 0;
-  virtual void UnloadLayout(const std::wstring& layoutId) noexcept = 0;
+  // The service's uninstall flag only disables the entry; setup removes it from the lists itself.
+  virtual void DisableUserLanguage(const std::wstring& profile) = 0;
+
+  // Asks Windows to load the registered layout `klid` and gives the handle it returns (its low
+  // 32 bits; 0 for none), or nullopt where the system cannot load layouts at all (Wine).
+  virtual std::optional<std::uint32_t> LoadLayout(const std::wstring& klid) = 0;
+  virtual void UnloadLayout(std::uint32_t handle) noexcept = 0;
+  // Makes the layout usable at once for this account (by its KLID or substitute id), and lets
+  // the one with this "Layout Id" go; best effort.
+  virtual void ActivateLayout(const std::wstring& id) noexcept = 0;
+  virtual void ReleaseLayout(const std::wstring& layoutId) noexcept = 0;
 };

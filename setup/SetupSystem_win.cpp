@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "platform/SystemError_win.h"
+#include "setup/Transaction.h"
 
 namespace {
 
@@ -11,17 +12,47 @@ namespace {
 // Windows ignores the flag.
 constexpr REGSAM kView = KEY_WOW64_64KEY;
 
+#ifndef IMAGE_FILE_MACHINE_ARM64
+#define IMAGE_FILE_MACHINE_ARM64 0xAA64
+#endif
+#ifndef PROCESSOR_ARCHITECTURE_ARM64
+#define PROCESSOR_ARCHITECTURE_ARM64 12
+#endif
+
+// A function of an already loaded system DLL that older Windows lacks; null there.
+template <typename Function>
+Function NewerFunction(const wchar_t* dll, const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(dll), name)));
+}
+
+// This program is 32-bit on 64-bit Windows, where file-system redirection sends "System32" to
+// SysWOW64.
+bool UnderWow64() {
+  static const bool wow64 = sizeof(void*) == 4 && NativeProcessor() != Processor::X86;
+  return wow64;
+}
+
 // Turns WOW64 file-system redirection off for one file operation of a 32-bit program on 64-bit
-// Windows, so "System32" is the real one. Looked up at run time: 32-bit Windows XP lacks it.
+// Windows, so "System32" is the real one. The functions are looked up at run time because 32-bit
+// Windows XP lacks them (and needs them not); under WOW64 their absence or failure is an error,
+// never a quiet write into SysWOW64.
 class ScopedRealSystemFolder {
  public:
-  ScopedRealSystemFolder() noexcept {
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    disable_ = reinterpret_cast<Disable>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
-    revert_ = reinterpret_cast<Revert>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
-    active_ = disable_ != nullptr && revert_ != nullptr && disable_(&previous_) != FALSE;
+  ScopedRealSystemFolder() {
+    if (!UnderWow64()) {
+      return;
+    }
+    const auto disable =
+        NewerFunction<BOOL(WINAPI*)(PVOID*)>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
+    revert_ = NewerFunction<BOOL(WINAPI*)(PVOID)>(L"kernel32.dll", "Wow64RevertWow64FsRedirection");
+    if (disable == nullptr || revert_ == nullptr) {
+      ThrowSystemError(ERROR_PROC_NOT_FOUND, L"Wow64DisableWow64FsRedirection in kernel32.dll");
+    }
+    if (!disable(&previous_)) {
+      ThrowLastError(L"the real System32 folder (Wow64DisableWow64FsRedirection)");
+    }
+    active_ = true;
   }
   ScopedRealSystemFolder(const ScopedRealSystemFolder&) = delete;
   ScopedRealSystemFolder& operator=(const ScopedRealSystemFolder&) = delete;
@@ -32,21 +63,21 @@ class ScopedRealSystemFolder {
   }
 
  private:
-  using Disable = BOOL(WINAPI*)(PVOID*);
-  using Revert = BOOL(WINAPI*)(PVOID);
-  Disable disable_ = nullptr;
-  Revert revert_ = nullptr;
+  BOOL(WINAPI* revert_)(PVOID) = nullptr;
   PVOID previous_ = nullptr;
   bool active_ = false;
 };
+
+bool RunsOnWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
 
 HKEY RootKey(RegRoot root) {
   return root == RegRoot::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
 std::wstring KeyName(RegRoot root, const std::wstring& key) {
-  return std::wstring(L"the registry key ") +
-         (root == RegRoot::Machine ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") + key;
+  return L"the registry key " + RegistryKeyName(root, key);
 }
 
 void Check(LSTATUS status, RegRoot root, const std::wstring& key) {
@@ -79,14 +110,113 @@ bool InUse(DWORD error) {
          error == ERROR_LOCK_VIOLATION || error == ERROR_DIR_NOT_EMPTY;
 }
 
-}  // namespace
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
-bool IsWindows64() {
-  if (sizeof(void*) == 8) {
+// A name beside `path` that nothing has yet: "<path>.<tag>-<process>-<n>".
+std::wstring FreeNameBeside(const std::wstring& path, const wchar_t* tag) {
+  static unsigned serial = 0;
+  for (;;) {
+    std::wstring name = path + L'.' + tag + L'-' + std::to_wstring(GetCurrentProcessId()) + L'-' +
+                        std::to_wstring(++serial);
+    if (!Exists(name)) {
+      return name;
+    }
+  }
+}
+
+[[noreturn]] void ThrowFileError(DWORD error, const std::wstring& path) {
+  ThrowSystemError(error, L"the file " + path);
+}
+
+// Writes a new file in full and flushes it to the disk. A write that stops short (a full disk, a
+// size limit) is a failure like any other; the partial file is deleted.
+void WriteNewFile(const std::wstring& path, const Bytes& bytes, const std::wstring& target) {
+  UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    ThrowFileError(GetLastError(), target);
+  }
+  DWORD error = ERROR_SUCCESS;
+  for (std::size_t done = 0; done < bytes.size() && error == ERROR_SUCCESS;) {
+    DWORD written = 0;
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+    if (!::WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr)) {
+      error = GetLastError();
+    } else if (written == 0) {
+      error = ERROR_DISK_FULL;
+    }
+    done += written;
+  }
+  if (error == ERROR_SUCCESS && !FlushFileBuffers(file.Get())) {
+    error = GetLastError();
+  }
+  file.Reset();
+  if (error != ERROR_SUCCESS) {
+    DeleteFileW(path.c_str());
+    ThrowFileError(error, target);
+  }
+}
+
+// Moves `from` to `to`, which must be free, straight to the disk.
+bool Move(const std::wstring& from, const std::wstring& to, DWORD flags = 0) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH | flags) != FALSE;
+}
+
+// A file that cannot be deleted now (in use) is deleted when Windows restarts; false then.
+bool DeleteNowOrAtRestart(const std::wstring& path) {
+  if (DeleteFileW(path.c_str())) {
     return true;
   }
-  BOOL wow64 = FALSE;
-  return IsWow64Process(GetCurrentProcess(), &wow64) != FALSE && wow64 != FALSE;
+  const DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    return true;
+  }
+  if (!InUse(error) || !MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    ThrowFileError(error, path);
+  }
+  return false;
+}
+
+Processor FromMachine(USHORT machine) {
+  switch (machine) {
+    case IMAGE_FILE_MACHINE_I386:
+      return Processor::X86;
+    case IMAGE_FILE_MACHINE_AMD64:
+      return Processor::X64;
+    case IMAGE_FILE_MACHINE_ARM64:
+      return Processor::Arm64;
+    default:
+      return Processor::Other;
+  }
+}
+
+}  // namespace
+
+Processor NativeProcessor() {
+  using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+  if (const auto isWow64Process2 =
+          NewerFunction<IsWow64Process2Function>(L"kernel32.dll", "IsWow64Process2")) {
+    USHORT process = 0;
+    USHORT native = 0;
+    if (!isWow64Process2(GetCurrentProcess(), &process, &native)) {
+      ThrowLastError(L"this computer's processor (IsWow64Process2)");
+    }
+    return FromMachine(native);
+  }
+  SYSTEM_INFO info{};
+  GetNativeSystemInfo(&info);
+  switch (info.wProcessorArchitecture) {
+    case PROCESSOR_ARCHITECTURE_INTEL:
+      return Processor::X86;
+    case PROCESSOR_ARCHITECTURE_AMD64:
+      return Processor::X64;
+    case PROCESSOR_ARCHITECTURE_ARM64:
+      return Processor::Arm64;
+    default:
+      return Processor::Other;
+  }
 }
 
 Win32SetupSystem::Win32SetupSystem() {
@@ -94,13 +224,9 @@ Win32SetupSystem::Win32SetupSystem() {
   wchar_t system[MAX_PATH];
   const UINT length = GetSystemDirectoryW(system, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) {
-    return;
+    ThrowLastError(L"the system folder");
   }
   inputDll_.Reset(LoadLibraryW((std::wstring(system) + L"\\input.dll").c_str()));
-  if (inputDll_) {
-    installLayoutOrTip_ = reinterpret_cast<InstallLayoutOrTipFunction>(
-        reinterpret_cast<void*>(GetProcAddress(inputDll_.Get(), "InstallLayoutOrTip")));
-  }
 }
 
 std::optional<Bytes> Win32SetupSystem::ReadFile(const std::wstring& path) {
@@ -113,7 +239,7 @@ std::optional<Bytes> Win32SetupSystem::ReadFile(const std::wstring& path) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
       return std::nullopt;
     }
-    ThrowSystemError(error, L"the file " + path);
+    ThrowFileError(error, path);
   }
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 256LL * 1024 * 1024) {
@@ -129,42 +255,92 @@ std::optional<Bytes> Win32SetupSystem::ReadFile(const std::wstring& path) {
   return bytes;
 }
 
-void Win32SetupSystem::WriteFile(const std::wstring& path, const Bytes& bytes) {
+std::wstring Win32SetupSystem::ReplaceFile(const std::wstring& path, const Bytes& bytes) {
   ScopedRealSystemFolder realSystemFolder;
-  UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    ThrowLastError(L"the file " + path);
+  const std::wstring fresh = FreeNameBeside(path, L"setup-new");
+  WriteNewFile(fresh, bytes, path);
+  if (!Exists(path)) {
+    if (!Move(fresh, path)) {
+      const DWORD error = GetLastError();
+      DeleteFileW(fresh.c_str());
+      ThrowFileError(error, path);
+    }
+    return {};
   }
-  DWORD written = 0;
-  if (!bytes.empty() && (!::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                      &written, nullptr) ||
-                         written != bytes.size())) {
-    ThrowLastError(L"the file " + path);
+  // In one step where Windows can: the old file keeps a name beside the new one.
+  std::wstring kept = FreeNameBeside(path, L"setup-old");
+  if (::ReplaceFileW(path.c_str(), fresh.c_str(), kept.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                     nullptr, nullptr)) {
+    return kept;
   }
+  DWORD error = GetLastError();
+  if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+    // The old file was renamed but the new one did not follow: the old one goes back.
+    Move(kept, path);
+    DeleteFileW(fresh.c_str());
+    ThrowFileError(error, path);
+  }
+  // A file in use (a loaded layout) cannot be replaced, only renamed: the old file moves aside,
+  // then the new one moves in. (Wine's ReplaceFileW copies the old file, which a full disk can
+  // stop part way: the partial copy goes.)
+  if (Exists(kept) && !DeleteFileW(kept.c_str())) {
+    kept = FreeNameBeside(path, L"setup-old");
+  }
+  if (!Move(path, kept)) {
+    error = GetLastError();
+    DeleteFileW(fresh.c_str());
+    ThrowFileError(error, path);
+  }
+  if (!Move(fresh, path)) {
+    error = GetLastError();
+    Move(kept, path);
+    DeleteFileW(fresh.c_str());
+    ThrowFileError(error, path);
+  }
+  return kept;
 }
 
-bool Win32SetupSystem::DeleteFile(const std::wstring& path) {
+std::wstring Win32SetupSystem::SetFileAside(const std::wstring& path) {
   ScopedRealSystemFolder realSystemFolder;
-  if (::DeleteFileW(path.c_str())) {
-    return true;
+  std::wstring aside = FreeNameBeside(path, L"setup-removed");
+  if (!Move(path, aside)) {
+    ThrowLastError(L"the file " + path);
+  }
+  return aside;
+}
+
+void Win32SetupSystem::RestoreFile(const std::wstring& path, const std::wstring& kept) {
+  ScopedRealSystemFolder realSystemFolder;
+  if (!kept.empty() && Move(kept, path, MOVEFILE_REPLACE_EXISTING)) {
+    return;
+  }
+  if (kept.empty() && DeleteFileW(path.c_str())) {
+    return;
   }
   const DWORD error = GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-    return true;
+  if (kept.empty() && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
+    return;
   }
   if (!InUse(error)) {
-    ThrowSystemError(error, L"the file " + path);
+    ThrowFileError(error, path);
   }
-  // In use (a loaded layout, or this very program): rename it out of the way so that a new
-  // install can put its file there at once, and delete it at the next restart.
-  const std::wstring parked = path + L".removed";
-  const std::wstring& doomed =
-      MoveFileExW(path.c_str(), parked.c_str(), MOVEFILE_REPLACE_EXISTING) ? parked : path;
-  if (!MoveFileExW(doomed.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-    ThrowSystemError(error, L"the file " + path);
+  // What setup put there is in use (Windows loaded the new layout): it moves aside and goes at
+  // the restart, and the old file moves back in.
+  const std::wstring aside = FreeNameBeside(path, L"setup-removed");
+  if (!Move(path, aside)) {
+    ThrowLastError(L"the file " + path);
   }
-  return false;
+  if (!kept.empty() && !Move(kept, path)) {
+    const DWORD moveError = GetLastError();
+    Move(aside, path);
+    ThrowFileError(moveError, path);
+  }
+  DeleteNowOrAtRestart(aside);
+}
+
+bool Win32SetupSystem::DiscardFile(const std::wstring& path) {
+  ScopedRealSystemFolder realSystemFolder;
+  return DeleteNowOrAtRestart(path);
 }
 
 bool Win32SetupSystem::FolderExists(const std::wstring& path) {
@@ -282,10 +458,10 @@ void Win32SetupSystem::WriteValue(RegRoot root, const std::wstring& key, const s
           root, key);
     return;
   }
-  Check(RegSetValueExW(handle.Get(), name.c_str(), 0,
-                       value.type == RegType::String ? REG_SZ : REG_EXPAND_SZ,
-                       reinterpret_cast<const BYTE*>(value.text.c_str()),
-                       static_cast<DWORD>(value.text.size() + 1) * static_cast<DWORD>(sizeof(wchar_t))),
+  Check(RegSetValueExW(
+            handle.Get(), name.c_str(), 0, value.type == RegType::String ? REG_SZ : REG_EXPAND_SZ,
+            reinterpret_cast<const BYTE*>(value.text.c_str()),
+            static_cast<DWORD>(value.text.size() + 1) * static_cast<DWORD>(sizeof(wchar_t))),
         root, key);
 }
 
@@ -311,10 +487,13 @@ void Win32SetupSystem::CreateKey(RegRoot root, const std::wstring& key) {
 
 void Win32SetupSystem::DeleteKey(RegRoot root, const std::wstring& key) {
   // RegDeleteKeyExW reaches the 64-bit view from a 32-bit program; 32-bit Windows XP lacks it
-  // and has only the one view.
+  // and has only the one view. Under WOW64 its absence is an error: the plain call would delete
+  // in the 32-bit view.
   using DeleteKeyEx = LSTATUS(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
-  const auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW")));
+  const auto deleteKeyEx = NewerFunction<DeleteKeyEx>(L"advapi32.dll", "RegDeleteKeyExW");
+  if (deleteKeyEx == nullptr && UnderWow64()) {
+    ThrowSystemError(ERROR_PROC_NOT_FOUND, L"RegDeleteKeyExW in advapi32.dll");
+  }
   const LSTATUS status = deleteKeyEx != nullptr ? deleteKeyEx(RootKey(root), key.c_str(), kView, 0)
                                                 : RegDeleteKeyW(RootKey(root), key.c_str());
   if (status != ERROR_FILE_NOT_FOUND) {
@@ -322,37 +501,64 @@ void Win32SetupSystem::DeleteKey(RegRoot root, const std::wstring& key) {
   }
 }
 
+void Win32SetupSystem::CallInputService(const std::wstring& profile, DWORD flags,
+                                        const std::wstring& step) {
+  using InstallLayoutOrTipFunction = BOOL(WINAPI*)(LPCWSTR, DWORD);
+  const auto installLayoutOrTip = reinterpret_cast<InstallLayoutOrTipFunction>(
+      reinterpret_cast<void*>(GetProcAddress(inputDll_.Get(), "InstallLayoutOrTip")));
+  if (installLayoutOrTip == nullptr) {
+    ThrowSystemError(ERROR_PROC_NOT_FOUND, L"InstallLayoutOrTip in input.dll (" + step + L")");
+  }
+  if (!installLayoutOrTip(profile.c_str(), flags)) {
+    throw SystemError(kRefused, {},
+                      L"Windows' input-language service (input.dll) refused to " + step +
+                          L": InstallLayoutOrTip(\"" + profile + L"\", " + std::to_wstring(flags) +
+                          L") returned FALSE.");
+  }
+}
+
 void Win32SetupSystem::AddUserLanguage(const std::wstring& profile) {
-  if (installLayoutOrTip_ == nullptr || !installLayoutOrTip_(profile.c_str(), 0)) {
-    ThrowSystemError(ERROR_GEN_FAILURE, L"your input languages");
+  CallInputService(profile, 0, L"add Urdu Phonetic to your input languages");
+}
+
+void Win32SetupSystem::DisableUserLanguage(const std::wstring& profile) {
+  constexpr DWORD kUninstall = 0x1;  // ILOT_UNINSTALL, documented as the same as ILOT_DISABLED
+  CallInputService(profile, kUninstall, L"disable Urdu Phonetic in your input languages");
+}
+
+std::optional<std::uint32_t> Win32SetupSystem::LoadLayout(const std::wstring& klid) {
+  // Wine reads no layout file: its LoadKeyboardLayoutW hands back the layout already in use
+  // (04090409 in a fresh prefix) whatever it is asked for, so there is nothing to check.
+  if (RunsOnWine()) {
+    return std::nullopt;
   }
+  const HKL layout = LoadKeyboardLayoutW(klid.c_str(), KLF_NOTELLSHELL);
+  return static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(layout) & 0xFFFFFFFFu);
 }
 
-void Win32SetupSystem::RemoveUserLanguage(const std::wstring& profile) {
-  constexpr DWORD kUninstall = 0x1;  // ILOT_UNINSTALL
-  if (installLayoutOrTip_ == nullptr || !installLayoutOrTip_(profile.c_str(), kUninstall)) {
-    ThrowSystemError(ERROR_GEN_FAILURE, L"your input languages");
-  }
-}
-
-void Win32SetupSystem::LoadLayout(const std::wstring& id) noexcept {
-  LoadKeyboardLayoutW(id.c_str(), KLF_SUBSTITUTE_OK);
-}
-
-void Win32SetupSystem::UnloadLayout(const std::wstring& layoutId) noexcept {
-  const unsigned long id = std::wcstoul(layoutId.c_str(), nullptr, 16);
+void Win32SetupSystem::UnloadLayout(std::uint32_t handle) noexcept {
   const int count = GetKeyboardLayoutList(0, nullptr);
-  if (id == 0 || count <= 0) {
+  if (count <= 0) {
     return;
   }
   std::vector<HKL> layouts(static_cast<std::size_t>(count));
   const int got = GetKeyboardLayoutList(count, layouts.data());
-  // A custom layout's handle: 0xF000 | Layout Id in the high word, the language in the low.
-  const auto wanted = static_cast<ULONG_PTR>(((0xF000 | id) << 16) | 0x0420);
   for (int i = 0; i < got; ++i) {
-    if ((reinterpret_cast<ULONG_PTR>(layouts[static_cast<std::size_t>(i)]) & 0xFFFFFFFF) ==
-        wanted) {
-      UnloadKeyboardLayout(layouts[static_cast<std::size_t>(i)]);
+    const HKL layout = layouts[static_cast<std::size_t>(i)];
+    if ((reinterpret_cast<ULONG_PTR>(layout) & 0xFFFFFFFFu) == handle) {
+      UnloadKeyboardLayout(layout);
     }
+  }
+}
+
+void Win32SetupSystem::ActivateLayout(const std::wstring& id) noexcept {
+  LoadKeyboardLayoutW(id.c_str(), KLF_SUBSTITUTE_OK);
+}
+
+void Win32SetupSystem::ReleaseLayout(const std::wstring& layoutId) noexcept {
+  const unsigned long id = std::wcstoul(layoutId.c_str(), nullptr, 16);
+  if (id != 0) {
+    // A custom layout's handle: 0xF000 | Layout Id in the high word, the language in the low.
+    UnloadLayout(static_cast<std::uint32_t>(((0xF000 | id) << 16) | 0x0420));
   }
 }

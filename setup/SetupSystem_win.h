@@ -3,19 +3,22 @@
 #include <windows.h>
 
 #include "platform/Handles_win.h"
+#include "setup/Setup.h"
 #include "setup/SetupSystem.h"
 
 // The real machine: files past WOW64 file-system redirection, the registry's 64-bit view on
-// 64-bit Windows, and the system's input-language service when it has one.
+// 64-bit Windows, and the system's input-language service where Windows has one.
 class Win32SetupSystem : public SetupSystem {
  public:
   Win32SetupSystem();
-  // Whether the system manages input languages itself (input.dll's InstallLayoutOrTip).
-  bool HasInputService() const { return installLayoutOrTip_ != nullptr; }
+  // Whether the system folder has input.dll: Windows Vista and later. Windows XP has none.
+  bool HasInputDll() const { return static_cast<bool>(inputDll_); }
 
   std::optional<Bytes> ReadFile(const std::wstring& path) override;
-  void WriteFile(const std::wstring& path, const Bytes& bytes) override;
-  bool DeleteFile(const std::wstring& path) override;
+  std::wstring ReplaceFile(const std::wstring& path, const Bytes& bytes) override;
+  std::wstring SetFileAside(const std::wstring& path) override;
+  void RestoreFile(const std::wstring& path, const std::wstring& kept) override;
+  bool DiscardFile(const std::wstring& path) override;
   bool FolderExists(const std::wstring& path) override;
   void CreateFolder(const std::wstring& path) override;
   bool RemoveFolder(const std::wstring& path) override;
@@ -30,15 +33,19 @@ class Win32SetupSystem : public SetupSystem {
   void CreateKey(RegRoot root, const std::wstring& key) override;
   void DeleteKey(RegRoot root, const std::wstring& key) override;
   void AddUserLanguage(const std::wstring& profile) override;
-  void RemoveUserLanguage(const std::wstring& profile) override;
-  void LoadLayout(const std::wstring& id) noexcept override;
-  void UnloadLayout(const std::wstring& layoutId) noexcept override;
+  void DisableUserLanguage(const std::wstring& profile) override;
+  std::optional<std::uint32_t> LoadLayout(const std::wstring& klid) override;
+  void UnloadLayout(std::uint32_t handle) noexcept override;
+  void ActivateLayout(const std::wstring& id) noexcept override;
+  void ReleaseLayout(const std::wstring& layoutId) noexcept override;
 
  private:
-  using InstallLayoutOrTipFunction = BOOL(WINAPI*)(LPCWSTR, DWORD);
+  void CallInputService(const std::wstring& profile, DWORD flags, const std::wstring& step);
+
   UniqueModule inputDll_;
-  InstallLayoutOrTipFunction installLayoutOrTip_ = nullptr;
 };
 
-// Whether this is 64-bit Windows, whatever this program's own bitness.
-bool IsWindows64();
+// The machine's own processor, whatever this program's bitness: IsWow64Process2 where Windows
+// has it (Windows 10 1511 and later, the only ones that run on ARM64), GetNativeSystemInfo
+// before.
+Processor NativeProcessor();

@@ -22,6 +22,9 @@ TEST(SetupArguments, SwitchesCombineInAnyOrderCaseAndPrefix) {
     EXPECT_TRUE(parsed.unknown.empty());
   }
   EXPECT_EQ(ParseSetupArguments({L"/quiet"}).action, SetupAction::Install);
+  const auto perPerson = ParseSetupArguments({L"/USER", L"/uninstall", L"/elevated"});
+  EXPECT_TRUE(perPerson.forUser && perPerson.elevatedRun && perPerson.unknown.empty());
+  EXPECT_FALSE(ParseSetupArguments({L"/uninstall"}).forUser);
   EXPECT_EQ(ParseSetupArguments({L"/?"}).action, SetupAction::Usage);
   EXPECT_EQ(ParseSetupArguments({L"/uninstall", L"-help"}).action, SetupAction::Usage);
 }

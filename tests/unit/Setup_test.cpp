@@ -2,46 +2,79 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <set>
 
+#include "VersionedPe.h"
 #include "platform/SystemError.h"
 #include "setup/SetupMessages.h"
+#include "setup/VersionStrings.h"
 
 namespace {
 
-// A machine in memory: files, folders and a registry, with failures on demand.
+// A machine in memory: files, folders, a registry with one hive per person, and the input
+// service, with failures on demand. Files are replaced and set aside by renaming, as the
+// interface promises.
 class FakeMachine : public SetupSystem {
  public:
   std::map<std::wstring, Bytes> files;
   std::set<std::wstring> folders;
-  std::map<std::wstring, std::map<std::wstring, RegValue>> keys;  // "HKLM\..." -> values
-  std::set<std::wstring> lockedFiles;   // in use: writes and deletes fail / are deferred
+  std::map<std::wstring, std::map<std::wstring, RegValue>> keys;  // "HKLM\..." or "HKU\A\..."
+  std::wstring user = L"A";                                       // whose hive HKEY_CURRENT_USER is
+  std::set<std::wstring> heldFiles;     // open without sharing: no replacing, renaming or restoring
+  std::set<std::wstring> loadedFiles;   // in use: renamed fine, deleted only at the restart
   std::set<std::wstring> readOnlyKeys;  // writes fail with access denied
-  std::vector<std::wstring> languages;  // through the system's input-language service
-  std::vector<std::wstring> loaded;
+  std::vector<std::wstring> serviceCalls;
+  bool serviceRefusesAdd = false;
+  bool serviceRefusesDisable = false;
+  std::optional<std::uint32_t> layoutHandle;  // what Windows gives back; default: computed
+  bool loadsLayouts = true;                   // false: like Wine
   std::vector<std::wstring> pendingDeletes;
 
-  static std::wstring Full(RegRoot root, const std::wstring& key) {
-    return (root == RegRoot::Machine ? L"HKLM\\" : L"HKCU\\") + key;
+  std::wstring Full(RegRoot root, const std::wstring& key) const {
+    return (root == RegRoot::Machine ? L"HKLM\\" : L"HKU\\" + user + L"\\") + key;
   }
   bool operator==(const FakeMachine& other) const {
-    return files == other.files && folders == other.folders && keys == other.keys &&
-           languages == other.languages;
+    return files == other.files && folders == other.folders && keys == other.keys;
+  }
+  void Held(const std::wstring& path) const {
+    if (heldFiles.count(path)) {
+      throw SystemError(32, L"in use", L"the file " + path);
+    }
   }
 
   std::optional<Bytes> ReadFile(const std::wstring& path) override {
     auto it = files.find(path);
     return it == files.end() ? std::nullopt : std::optional<Bytes>(it->second);
   }
-  void WriteFile(const std::wstring& path, const Bytes& bytes) override {
-    if (lockedFiles.count(path)) {
-      throw SystemError(32, L"in use", L"the file " + path);
+  std::wstring ReplaceFile(const std::wstring& path, const Bytes& bytes) override {
+    Held(path);
+    std::wstring kept;
+    if (files.count(path)) {
+      kept = path + L".old";
+      files[kept] = files[path];
     }
     files[path] = bytes;
+    return kept;
   }
-  bool DeleteFile(const std::wstring& path) override {
-    if (lockedFiles.count(path)) {
+  std::wstring SetFileAside(const std::wstring& path) override {
+    Held(path);
+    files[path + L".aside"] = files.at(path);
+    files.erase(path);
+    return path + L".aside";
+  }
+  void RestoreFile(const std::wstring& path, const std::wstring& kept) override {
+    Held(path);
+    files.erase(path);
+    if (!kept.empty()) {
+      files[path] = files.at(kept);
+      files.erase(kept);
+    }
+  }
+  bool DiscardFile(const std::wstring& path) override {
+    const std::wstring original = path.substr(0, path.rfind(L'.'));
+    if (loadedFiles.count(original)) {
       pendingDeletes.push_back(path);
       return false;
     }
@@ -60,8 +93,11 @@ class FakeMachine : public SetupSystem {
     folders.erase(path);
     return true;
   }
+  // A key exists when it or any key below it does, as parents do in a registry.
   bool KeyExists(RegRoot root, const std::wstring& key) override {
-    return keys.count(Full(root, key)) != 0;
+    const auto it = keys.lower_bound(Full(root, key));
+    return it != keys.end() &&
+           (it->first == Full(root, key) || it->first.rfind(Full(root, key) + L'\\', 0) == 0);
   }
   std::vector<std::wstring> SubKeys(RegRoot root, const std::wstring& key) override {
     std::vector<std::wstring> result;
@@ -103,35 +139,66 @@ class FakeMachine : public SetupSystem {
   void CreateKey(RegRoot root, const std::wstring& key) override { keys[Full(root, key)]; }
   void DeleteKey(RegRoot root, const std::wstring& key) override {
     Writable(root, key);
-    ASSERT_TRUE(SubKeys(root, key).empty());
+    ASSERT_TRUE(SubKeys(root, key).empty()) << std::string(key.begin(), key.end());
     keys.erase(Full(root, key));
   }
-  void AddUserLanguage(const std::wstring& profile) override { languages.push_back(profile); }
-  void RemoveUserLanguage(const std::wstring& profile) override { std::erase(languages, profile); }
-  void LoadLayout(const std::wstring& id) noexcept override { loaded.push_back(id); }
-  void UnloadLayout(const std::wstring& layoutId) noexcept override {
-    loaded.push_back(L"unload " + layoutId);
+  // The input service of Windows 8 and later: the person's language profile.
+  void AddUserLanguage(const std::wstring& profile) override {
+    serviceCalls.push_back(L"add " + profile);
+    if (serviceRefusesAdd) {
+      throw SystemError(kRefused, {}, L"The input service refused to add " + profile + L".");
+    }
+    keys[Full(RegRoot::User, L"Control Panel\\International\\User Profile\\ur")][profile] =
+        RegValue::Number(1);
   }
+  void DisableUserLanguage(const std::wstring& profile) override {
+    serviceCalls.push_back(L"disable " + profile);
+    if (serviceRefusesDisable) {
+      throw SystemError(kRefused, {}, L"The input service refused to disable " + profile + L".");
+    }
+  }
+  std::optional<std::uint32_t> LoadLayout(const std::wstring& klid) override {
+    if (!loadsLayouts) {
+      return std::nullopt;
+    }
+    const auto id = keys.at(Full(RegRoot::Machine, kKl() + klid)).at(L"Layout Id").text;
+    return layoutHandle.value_or((0xF000u | std::stoul(id, nullptr, 16)) << 16 | 0x0420u);
+  }
+  void UnloadLayout(std::uint32_t) noexcept override {}
+  void ActivateLayout(const std::wstring&) noexcept override {}
+  void ReleaseLayout(const std::wstring&) noexcept override {}
+  static std::wstring kKl() { return L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\"; }
 };
 
-const Bytes kX64{'6', '4'};
-const Bytes kWow64{'w', 'o', 'w'};
-const Bytes kX86{'8', '6'};
+using versioned_pe::Dll;
+const std::vector<std::pair<std::u16string, std::u16string>> kOurs = {
+    {u"CompanyName", u"Tamlorix Corporation"},
+    {u"ProductName", u"Urdu Phonetic Keyboard Layout"},
+    {u"FileDescription", u"Urdu Phonetic Keyboard Layout"}};
+const Bytes kX64 = Dll(kOurs, "x64");
+const Bytes kWow64 = Dll(kOurs, "wow64");
+const Bytes kX86 = Dll(kOurs, "x86");
 const Bytes kSetupExe{'M', 'Z'};
 const std::wstring kKl = L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\";
+const std::wstring kSystemDll = L"C:\\Windows\\System32\\kbdurph.dll";
+const std::wstring kWowDll = L"C:\\Windows\\SysWOW64\\kbdurph.dll";
+const std::wstring kFolder = L"C:\\Program Files (x86)\\Tamlorix Urdu Phonetic Keyboard";
+const std::wstring kCopy = kFolder + L"\\setup.exe";
+const std::wstring kActiveSetup =
+    L"HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\TamlorixUrduPhoneticKeyboard";
 
 SetupEnvironment Environment64() {
   SetupEnvironment e;
-  e.windows64 = true;
+  e.processor = Processor::X64;
   e.systemFolder = L"C:\\Windows\\System32";
   e.wow64Folder = L"C:\\Windows\\SysWOW64";
   e.sourceFolder = L"D:\\dist\\lyurdu";
   e.setupPath = L"D:\\dist\\lyurdu\\setup.exe";
-  e.installFolder = L"C:\\Program Files\\Tamlorix Urdu Phonetic Keyboard";
+  e.installFolder = kFolder;
   return e;
 }
 
-// A machine with the system's own layouts and one user language.
+// A machine with the system's own layouts, another custom one and one user language.
 FakeMachine FreshMachine() {
   FakeMachine m;
   m.files[L"D:\\dist\\lyurdu\\setup.exe"] = kSetupExe;
@@ -143,20 +210,33 @@ FakeMachine FreshMachine() {
   m.keys[L"HKLM\\" + kKl + L"00000420"] = {{L"Layout File", RegValue::String(L"KBDURDU.DLL")}};
   m.keys[L"HKLM\\" + kKl + L"a0000420"] = {{L"Layout File", RegValue::String(L"kbdx.dll")},
                                            {L"Layout Id", RegValue::String(L"00c4")}};
-  m.keys[L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"];
-  m.keys[L"HKCU\\Keyboard Layout\\Preload"] = {{L"1", RegValue::String(L"00000409")}};
-  m.keys[L"HKCU\\Keyboard Layout\\Substitutes"];
+  for (const wchar_t* key :
+       {L"HKLM\\SOFTWARE", L"HKLM\\SOFTWARE\\Microsoft", L"HKLM\\SOFTWARE\\Microsoft\\Active Setup",
+        L"HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components",
+        L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", L"HKU\\A\\Software",
+        L"HKU\\A\\Keyboard Layout", L"HKU\\A\\Keyboard Layout\\Substitutes", L"HKU\\B\\Software",
+        L"HKU\\B\\Keyboard Layout"}) {
+    m.keys[key];
+  }
+  for (const wchar_t* person : {L"A", L"B"}) {
+    m.keys[L"HKU\\" + std::wstring(person) + L"\\Keyboard Layout\\Preload"] = {
+        {L"1", RegValue::String(L"00000409")}};
+  }
   return m;
+}
+
+bool Says(const SetupOutcome& outcome, const std::wstring& words) {
+  return SetupMessage(outcome).find(words) != std::wstring::npos;
 }
 
 TEST(SetupInstall, On64BitWindowsPutsBothVariantsAndRegistersEverything) {
   FakeMachine m = FreshMachine();
   const auto outcome = InstallLayout(Environment64(), m);
-  ASSERT_EQ(outcome.result, SetupResult::Installed) << SetupMessage(outcome);
+  ASSERT_EQ(outcome.result, SetupResult::Installed);
   EXPECT_EQ(SetupExitCode(outcome), kExitSuccess);
-  EXPECT_EQ(m.files[L"C:\\Windows\\System32\\kbdurph.dll"], kX64);
-  EXPECT_EQ(m.files[L"C:\\Windows\\SysWOW64\\kbdurph.dll"], kWow64);
-  EXPECT_EQ(m.files[L"C:\\Program Files\\Tamlorix Urdu Phonetic Keyboard\\setup.exe"], kSetupExe);
+  EXPECT_EQ(m.files[kSystemDll], kX64);
+  EXPECT_EQ(m.files[kWowDll], kWow64);
+  EXPECT_EQ(m.files[kCopy], kSetupExe);
 
   EXPECT_EQ(outcome.klid, L"a0010420");
   const auto& layout = m.keys[L"HKLM\\" + kKl + L"a0010420"];
@@ -166,30 +246,49 @@ TEST(SetupInstall, On64BitWindowsPutsBothVariantsAndRegistersEverything) {
             RegValue::Expand(L"@%SystemRoot%\\system32\\kbdurph.dll,-1000"));
   EXPECT_EQ(layout.at(L"Layout Id"), RegValue::String(L"00c5"));
 
-  EXPECT_EQ(m.keys[L"HKCU\\Keyboard Layout\\Substitutes"].at(L"d0010420"),
+  EXPECT_EQ(m.keys[L"HKU\\A\\Keyboard Layout\\Substitutes"].at(L"d0010420"),
             RegValue::String(L"a0010420"));
-  EXPECT_EQ(m.keys[L"HKCU\\Keyboard Layout\\Preload"].at(L"2"), RegValue::String(L"d0010420"));
-  EXPECT_EQ(m.loaded, std::vector<std::wstring>{L"d0010420"});
+  EXPECT_EQ(m.keys[L"HKU\\A\\Keyboard Layout\\Preload"].at(L"2"), RegValue::String(L"d0010420"));
+  EXPECT_TRUE(outcome.addedForThisAccount);
+  EXPECT_TRUE(Says(outcome, L"added it to your input languages"));
+
+  // Everyone else at their next sign-in.
+  const auto& activeSetup = m.keys[kActiveSetup];
+  EXPECT_EQ(activeSetup.at(L"StubPath"), RegValue::String(L"\"" + kCopy + L"\" /user /quiet"));
+  EXPECT_EQ(activeSetup.at(L"Version"), RegValue::String(L"1,0,0,1"));
+  EXPECT_EQ(activeSetup.at(L"IsInstalled"), RegValue::Number(1));
 
   const auto& entry = m.keys[L"HKLM\\" + std::wstring(kUninstallKey)];
-  const std::wstring setup = L"\"C:\\Program Files\\Tamlorix Urdu Phonetic Keyboard\\setup.exe\"";
+  const std::wstring setup = L"\"" + kCopy + L"\"";
   EXPECT_EQ(entry.at(L"UninstallString"), RegValue::String(setup + L" /uninstall"));
   EXPECT_EQ(entry.at(L"QuietUninstallString"), RegValue::String(setup + L" /uninstall /quiet"));
   EXPECT_EQ(entry.at(L"Publisher"), RegValue::String(L"Tamlorix Corporation"));
   EXPECT_EQ(entry.at(L"DisplayName"), RegValue::String(L"Urdu Phonetic Keyboard Layout"));
-  EXPECT_EQ(entry.at(L"EstimatedSize"), RegValue::Number(1));
+  EXPECT_EQ(entry.at(L"EstimatedSize"), RegValue::Number(3));
   EXPECT_EQ(entry.at(L"NoModify"), RegValue::Number(1));
-  EXPECT_EQ(entry.at(L"NoRepair"), RegValue::Number(1));
 }
 
-TEST(SetupInstall, On32BitWindowsPutsOnlyTheX86Variant) {
+TEST(SetupInstall, PutsTheVariantsTheProcessorNeedsAndNothingOnOthers) {
   FakeMachine m = FreshMachine();
   auto e = Environment64();
-  e.windows64 = false;
+  e.processor = Processor::X86;
   m.files.erase(L"D:\\dist\\lyurdu\\wow64\\kbdurph.dll");  // not needed there
   ASSERT_EQ(InstallLayout(e, m).result, SetupResult::Installed);
-  EXPECT_EQ(m.files[L"C:\\Windows\\System32\\kbdurph.dll"], kX86);
-  EXPECT_FALSE(m.files.count(L"C:\\Windows\\SysWOW64\\kbdurph.dll"));
+  EXPECT_EQ(m.files[kSystemDll], kX86);
+  EXPECT_FALSE(m.files.count(kWowDll));
+
+  for (const Processor processor : {Processor::Arm64, Processor::Other}) {
+    FakeMachine arm = FreshMachine();
+    const FakeMachine before = arm;
+    e.processor = processor;
+    const auto outcome = InstallLayout(e, arm);
+    EXPECT_EQ(outcome.result, SetupResult::UnsupportedProcessor);
+    EXPECT_EQ(SetupExitCode(outcome), 1633);
+    EXPECT_TRUE(arm == before);
+    EXPECT_TRUE(Says(outcome, L"is not supported"));
+  }
+  e.processor = Processor::Arm64;
+  EXPECT_TRUE(Says(InstallLayout(e, m), L"processor (ARM64) is not supported"));
 }
 
 TEST(SetupInstall, ASecondRunChangesNothingAndSaysSo) {
@@ -203,82 +302,157 @@ TEST(SetupInstall, ASecondRunChangesNothingAndSaysSo) {
   EXPECT_EQ(SetupExitCode(second), kExitSuccess);
 }
 
-TEST(SetupInstall, AMissingDistributionFileChangesNothing) {
+TEST(SetupInstall, AMissingFileOrAnotherMakersFileChangesNothing) {
   FakeMachine m = FreshMachine();
   m.files.erase(L"D:\\dist\\lyurdu\\wow64\\kbdurph.dll");
-  const FakeMachine before = m;
-  const auto outcome = InstallLayout(Environment64(), m);
+  FakeMachine before = m;
+  auto outcome = InstallLayout(Environment64(), m);
   EXPECT_EQ(outcome.result, SetupResult::Failed);
   EXPECT_TRUE(m == before);
-  EXPECT_NE(SetupMessage(outcome).find(L"D:\\dist\\lyurdu\\wow64\\kbdurph.dll"),
-            std::wstring::npos);
+  EXPECT_TRUE(Says(outcome, L"D:\\dist\\lyurdu\\wow64\\kbdurph.dll"));
+
+  // A kbdurph.dll of someone else's (or of nobody's) in either system folder.
+  for (const Bytes& theirs : {Dll({{u"CompanyName", u"Other Keyboards Ltd"},
+                                   {u"ProductName", u"Urdu Phonetic Keyboard Layout"},
+                                   {u"FileDescription", u"Urdu Phonetic Keyboard Layout"}}),
+                              Bytes{'M', 'Z', 0, 0}}) {
+    m = FreshMachine();
+    m.files[kWowDll] = theirs;
+    before = m;
+    outcome = InstallLayout(Environment64(), m);
+    EXPECT_EQ(outcome.result, SetupResult::NotOurFile);
+    EXPECT_EQ(SetupExitCode(outcome), kExitFailed);
+    EXPECT_TRUE(m == before);
+    EXPECT_TRUE(Says(outcome, L"There is already a file " + kWowDll));
+    EXPECT_TRUE(Says(outcome, L"changed nothing"));
+  }
+  m = FreshMachine();
+  m.files[kSystemDll] = Dll({{u"CompanyName", u"Other Ltd"}});
+  EXPECT_TRUE(Says(InstallLayout(Environment64(), m), L"it says it is from Other Ltd"));
+}
+
+TEST(SetupInstall, OverAnOlderCopyOfOursReplacesItAndDropsTheOldOne) {
+  FakeMachine m = FreshMachine();
+  m.files[kSystemDll] = Dll(kOurs, "older");
+  m.loadedFiles.insert(kSystemDll);  // the layout in use: the old file goes at the restart
+  const auto outcome = InstallLayout(Environment64(), m);
+  ASSERT_EQ(outcome.result, SetupResult::Installed);
+  EXPECT_EQ(m.files[kSystemDll], kX64);
+  EXPECT_EQ(m.pendingDeletes, std::vector<std::wstring>{kSystemDll + L".old"});
+  EXPECT_EQ(SetupExitCode(outcome), kExitRestartNeeded);
 }
 
 TEST(SetupInstall, AFailurePartWayPutsEveryEarlierChangeBack) {
-  // A file in use, and then each key the install writes made read-only in turn: whatever the
-  // step that fails, the machine ends as it was.
-  std::vector<std::function<void(FakeMachine&)>> failures = {
-      [](FakeMachine& m) { m.lockedFiles.insert(L"C:\\Windows\\SysWOW64\\kbdurph.dll"); },
-      [](FakeMachine& m) { m.readOnlyKeys.insert(L"HKCU\\Keyboard Layout\\Preload"); },
-      [](FakeMachine& m) { m.readOnlyKeys.insert(L"HKLM\\" + std::wstring(kUninstallKey)); },
+  // A file held open, a key that cannot be written, Windows refusing the layout, the input
+  // service refusing it: whatever the step that fails, the machine ends as it was.
+  std::vector<std::function<void(FakeMachine&, SetupEnvironment&)>> failures = {
+      [](FakeMachine& m, SetupEnvironment&) { m.heldFiles.insert(kWowDll); },
+      [](FakeMachine& m, SetupEnvironment&) {
+        m.readOnlyKeys.insert(L"HKU\\A\\Keyboard Layout\\Preload");
+      },
+      [](FakeMachine& m, SetupEnvironment&) {
+        m.readOnlyKeys.insert(L"HKLM\\" + std::wstring(kUninstallKey));
+      },
+      [](FakeMachine& m, SetupEnvironment&) { m.layoutHandle = 0x04090409; },
+      [](FakeMachine& m, SetupEnvironment& e) { m.serviceRefusesAdd = e.inputDll = true; },
   };
   for (std::size_t i = 0; i < failures.size(); ++i) {
     FakeMachine m = FreshMachine();
-    m.files[L"C:\\Windows\\SysWOW64\\kbdurph.dll"] = {'o', 'l', 'd'};
+    m.files[kWowDll] = Dll(kOurs, "old");
     const FakeMachine before = m;
-    failures[i](m);
-    const auto outcome = InstallLayout(Environment64(), m);
+    auto e = Environment64();
+    failures[i](m, e);
+    const auto outcome = InstallLayout(e, m);
     EXPECT_EQ(outcome.result, SetupResult::Failed) << i;
-    EXPECT_EQ(outcome.undoFailures, 0) << i;
+    EXPECT_TRUE(outcome.notUndone.empty()) << i;
     EXPECT_TRUE(m == before) << i;
-    EXPECT_TRUE(m.loaded.empty()) << i;
     EXPECT_EQ(SetupExitCode(outcome), kExitFailed);
-    EXPECT_NE(SetupMessage(outcome).find(L"Nothing was changed."), std::wstring::npos) << i;
+    EXPECT_TRUE(Says(outcome, L"Nothing was changed.")) << i;
   }
+}
+
+TEST(SetupInstall, WindowsMustGiveBackTheLayoutsOwnHandle) {
+  FakeMachine m = FreshMachine();
+  m.layoutHandle = 0x04090409;  // the layout it had: ours was refused
+  const auto refused = InstallLayout(Environment64(), m);
+  EXPECT_EQ(refused.result, SetupResult::Failed);
+  EXPECT_TRUE(Says(refused,
+                   L"Windows did not accept the Urdu Phonetic layout: asked to load it, "
+                   L"Windows gave back the keyboard layout 04090409 instead of f0c50420"));
+
+  m = FreshMachine();
+  m.loadsLayouts = false;  // Wine: no answer to be had, and the message says so
+  const auto unchecked = InstallLayout(Environment64(), m);
+  EXPECT_EQ(unchecked.result, SetupResult::Installed);
+  EXPECT_TRUE(Says(unchecked, L"could not check that Windows accepts"));
+
+  EXPECT_TRUE(IsOurLayoutHandle(0xF0C50420, L"00c5", true));
+  EXPECT_FALSE(IsOurLayoutHandle(0xF0C40420, L"00c5", true));
+  EXPECT_FALSE(IsOurLayoutHandle(0xF0C50409, L"00c5", true));
+  EXPECT_FALSE(IsOurLayoutHandle(0x04200420, L"00c5", false));  // XP: the system's own Urdu
+  EXPECT_TRUE(IsOurLayoutHandle(0xE0200420, L"00c5", false));
+}
+
+TEST(SetupRollback, AnUndoThatFailsIsNamedAndEndsWithItsOwnCode) {
+  FakeMachine m = FreshMachine();
+  m.files[kSystemDll] = Dll(kOurs, "old");
+  m.heldFiles.insert(kWowDll);
+  m.files[kWowDll] = Dll(kOurs, "old");
+  // The System32 copy is replaced, then SysWOW64's is held; by the time setup puts System32's
+  // back, another program holds that file too.
+  struct Holder : FakeMachine {
+    void RestoreFile(const std::wstring& path, const std::wstring& kept) override {
+      heldFiles.insert(kSystemDll);
+      FakeMachine::RestoreFile(path, kept);
+    }
+  } holder;
+  static_cast<FakeMachine&>(holder) = m;
+  const auto outcome = InstallLayout(Environment64(), holder);
+  EXPECT_EQ(outcome.result, SetupResult::Failed);
+  ASSERT_EQ(outcome.notUndone.size(), 1u);
+  EXPECT_EQ(SetupExitCode(outcome), kExitNotAllUndone);
+  EXPECT_TRUE(Says(outcome,
+                   L"Setup could not undo all of its changes. Left as they are now:\n"
+                   L"\x2022 the new file " +
+                       kSystemDll + L" (the one it replaced is " + kSystemDll + L".old) (in use)"));
+  EXPECT_FALSE(Says(outcome, L"Nothing was changed."));
 }
 
 TEST(SetupUninstall, PutsTheMachineBackExactlyAsBeforeInstall) {
   FakeMachine m = FreshMachine();
-  m.keys[L"HKCU\\Keyboard Layout\\Preload"][L"2"] = RegValue::String(L"00000420");
+  m.keys[L"HKU\\A\\Keyboard Layout\\Preload"][L"2"] = RegValue::String(L"00000420");
+  m.keys.erase(L"HKU\\A\\Keyboard Layout\\Substitutes");  // install creates it; uninstall too
   const FakeMachine before = m;
   ASSERT_EQ(InstallLayout(Environment64(), m).result, SetupResult::Installed);
+  // The person adds a language of their own after ours ...
+  m.keys[L"HKU\\A\\Keyboard Layout\\Preload"][L"4"] = RegValue::String(L"0000040c");
   const auto outcome = UninstallLayout(Environment64(), m);
   EXPECT_EQ(outcome.result, SetupResult::Uninstalled);
   EXPECT_EQ(SetupExitCode(outcome), kExitSuccess);
+  // ... which moves up into the gap, in order.
+  EXPECT_EQ(m.keys[L"HKU\\A\\Keyboard Layout\\Preload"].at(L"3"), RegValue::String(L"0000040c"));
+  m.keys[L"HKU\\A\\Keyboard Layout\\Preload"].erase(L"3");
   EXPECT_TRUE(m == before);
-  EXPECT_EQ(m.loaded.back(), L"unload 00c5");
 
   const auto again = UninstallLayout(Environment64(), m);
   EXPECT_EQ(again.result, SetupResult::NotInstalled);
   EXPECT_TRUE(m == before);
 }
 
-TEST(SetupUninstall, KeepsTheUsersOtherLanguagesInOrder) {
-  FakeMachine m = FreshMachine();
-  ASSERT_EQ(InstallLayout(Environment64(), m).result, SetupResult::Installed);
-  m.keys[L"HKCU\\Keyboard Layout\\Preload"][L"3"] = RegValue::String(L"0000040c");
-  ASSERT_EQ(UninstallLayout(Environment64(), m).result, SetupResult::Uninstalled);
-  const std::map<std::wstring, RegValue> expected = {{L"1", RegValue::String(L"00000409")},
-                                                     {L"2", RegValue::String(L"0000040c")}};
-  EXPECT_EQ(m.keys[L"HKCU\\Keyboard Layout\\Preload"], expected);
-}
-
 TEST(SetupUninstall, FromTheInstalledCopyLeavesItAndItsFolderToTheRestart) {
   FakeMachine m = FreshMachine();
   ASSERT_EQ(InstallLayout(Environment64(), m).result, SetupResult::Installed);
-  const std::wstring copy = L"C:\\Program Files\\Tamlorix Urdu Phonetic Keyboard\\setup.exe";
-  m.lockedFiles.insert(copy);  // the running program
+  m.loadedFiles.insert(kCopy);  // the running program
   const auto outcome = UninstallLayout(Environment64(), m);
   EXPECT_EQ(outcome.result, SetupResult::Uninstalled);
-  EXPECT_TRUE(outcome.restartNeeded);
   EXPECT_EQ(SetupExitCode(outcome), kExitRestartNeeded);
-  EXPECT_EQ(m.pendingDeletes, (std::vector<std::wstring>{
-                                  copy, L"C:\\Program Files\\Tamlorix Urdu Phonetic Keyboard"}));
+  EXPECT_EQ(m.pendingDeletes, (std::vector<std::wstring>{kCopy + L".aside", kFolder}));
   EXPECT_FALSE(m.keys.count(L"HKLM\\" + std::wstring(kUninstallKey)));
-  EXPECT_FALSE(m.files.count(L"C:\\Windows\\System32\\kbdurph.dll"));
+  EXPECT_FALSE(m.keys.count(kActiveSetup));
+  EXPECT_FALSE(m.files.count(kSystemDll));
 }
 
-TEST(SetupUninstall, AFailurePartWayRestoresWhatWasRemoved) {
+TEST(SetupUninstall, AFailurePartWayRestoresWhatWasRemovedAndLeavesOthersFilesAlone) {
   FakeMachine m = FreshMachine();
   ASSERT_EQ(InstallLayout(Environment64(), m).result, SetupResult::Installed);
   const FakeMachine installed = m;
@@ -286,23 +460,86 @@ TEST(SetupUninstall, AFailurePartWayRestoresWhatWasRemoved) {
   const auto outcome = UninstallLayout(Environment64(), m);
   EXPECT_EQ(outcome.result, SetupResult::Failed);
   EXPECT_TRUE(m == installed);
-  const auto message = SetupMessage(outcome);
-  EXPECT_NE(message.find(L"could not be removed"), std::wstring::npos);
-  EXPECT_NE(message.find(L"Run setup as an administrator"), std::wstring::npos);
+  EXPECT_TRUE(Says(outcome, L"could not be removed"));
+  EXPECT_TRUE(Says(outcome, L"Run setup as an administrator"));
+
+  m = installed;
+  m.files[kSystemDll] = Dll({{u"CompanyName", u"Other Ltd"}});
+  const FakeMachine foreign = m;
+  EXPECT_EQ(UninstallLayout(Environment64(), m).result, SetupResult::NotOurFile);
+  EXPECT_TRUE(m == foreign);
 }
 
-TEST(SetupInputService, IsToldOnceAndUndoneOnUninstall) {
+TEST(SetupEveryone, EachPersonGetsTheLayoutOnceAndLosesItAfterUninstall) {
   FakeMachine m = FreshMachine();
+  auto e = Environment64();
+  e.otherAccounts = true;
+  ASSERT_EQ(InstallLayout(e, m).result, SetupResult::Installed);
+
+  // B signs in: Windows runs the stub as B.
+  m.user = L"B";
+  const auto forB = RunSetup(ParseSetupArguments({L"/user", L"/quiet"}), e, m);
+  EXPECT_EQ(forB.result, SetupResult::Installed);
+  EXPECT_EQ(m.keys[L"HKU\\B\\Keyboard Layout\\Preload"].at(L"2"), RegValue::String(L"d0010420"));
+  // B takes it out of their list; the stub, run again, does not force it back.
+  m.keys[L"HKU\\B\\Keyboard Layout\\Preload"].erase(L"2");
+  EXPECT_EQ(RunSetup(ParseSetupArguments({L"/user"}), e, m).result, SetupResult::AlreadyInstalled);
+  EXPECT_FALSE(m.keys[L"HKU\\B\\Keyboard Layout\\Preload"].count(L"2"));
+  m.keys[L"HKU\\B\\Keyboard Layout\\Preload"][L"2"] = RegValue::String(L"d0010420");
+
+  // A uninstalls: B loses the layout at their next sign-in, through the copy kept for that.
+  m.user = L"A";
+  const auto removed = UninstallLayout(e, m);
+  EXPECT_EQ(removed.result, SetupResult::Uninstalled);
+  EXPECT_TRUE(Says(removed, L"Everyone else who uses this computer loses it"));
+  EXPECT_EQ(m.keys[kActiveSetup].at(L"StubPath"),
+            RegValue::String(L"\"" + kCopy + L"\" /user /uninstall /quiet"));
+  EXPECT_EQ(m.keys[kActiveSetup].at(L"Version"), RegValue::String(L"1,0,0,2"));
+  EXPECT_TRUE(m.files.count(kCopy));
+  EXPECT_FALSE(m.keys.count(L"HKU\\A\\Software\\Tamlorix Urdu Phonetic Keyboard"));
+  m.user = L"B";
+  EXPECT_EQ(RunSetup(ParseSetupArguments({L"/user", L"/uninstall"}), e, m).result,
+            SetupResult::Uninstalled);
+  EXPECT_EQ(m.keys[L"HKU\\B\\Keyboard Layout\\Preload"].size(), 1u);
+  EXPECT_FALSE(m.keys.count(L"HKU\\B\\Keyboard Layout\\Substitutes"));  // B had none before
+  EXPECT_FALSE(m.keys.count(L"HKU\\B\\Software\\Tamlorix Urdu Phonetic Keyboard"));
+}
+
+TEST(SetupEveryone, AnotherAccountElevatingOrAServiceWritesNothingInItsOwnLists) {
+  for (const UserReach reach : {UserReach::DesktopUser, UserReach::NextSignIn}) {
+    FakeMachine m = FreshMachine();
+    auto e = Environment64();
+    e.reach = reach;
+    const auto outcome = InstallLayout(e, m);
+    EXPECT_EQ(outcome.result, SetupResult::Installed);
+    EXPECT_EQ(m.keys[L"HKU\\A\\Keyboard Layout\\Preload"].size(), 1u);
+    EXPECT_FALSE(Says(outcome, L"your input languages"));
+    EXPECT_TRUE(Says(outcome, reach == UserReach::DesktopUser
+                                  ? L"The person signed in to Windows gets it in a moment"
+                                  : L"Everyone who uses this computer gets it when they next"));
+  }
+}
+
+TEST(SetupInputService, IsToldOnceAndOnUninstallDisablesAndTheListsLoseIt) {
+  FakeMachine m = FreshMachine();
+  m.keys[L"HKU\\A\\Control Panel\\International\\User Profile\\ur"];
   auto e = Environment64();
   e.inputDll = true;
   const FakeMachine before = m;
   ASSERT_EQ(InstallLayout(e, m).result, SetupResult::Installed);
-  EXPECT_EQ(m.languages, std::vector<std::wstring>{L"0420:a0010420"});
-  EXPECT_EQ(m.keys[L"HKCU\\Keyboard Layout\\Preload"].size(), 1u);  // left to the service
+  EXPECT_EQ(m.keys[L"HKU\\A\\Keyboard Layout\\Preload"].size(), 1u);  // left to the service
   EXPECT_EQ(InstallLayout(e, m).result, SetupResult::AlreadyInstalled);
-  EXPECT_EQ(m.languages.size(), 1u);
   ASSERT_EQ(UninstallLayout(e, m).result, SetupResult::Uninstalled);
+  EXPECT_EQ(m.serviceCalls,
+            (std::vector<std::wstring>{L"add 0420:a0010420", L"disable 0420:a0010420"}));
   EXPECT_TRUE(m == before);
+
+  // A refusal names the step, and fails the run.
+  ASSERT_EQ(InstallLayout(e, m).result, SetupResult::Installed);
+  m.serviceRefusesDisable = true;
+  const auto refused = UninstallLayout(e, m);
+  EXPECT_EQ(refused.result, SetupResult::Failed);
+  EXPECT_TRUE(Says(refused, L"The input service refused to disable 0420:a0010420."));
 }
 
 TEST(SetupArgumentsOutcome, BadArgumentsChangeNothingAndExplain) {
@@ -313,13 +550,42 @@ TEST(SetupArgumentsOutcome, BadArgumentsChangeNothingAndExplain) {
   EXPECT_TRUE(m == before);
   EXPECT_EQ(SetupExitCode(outcome), kExitBadArguments);
   EXPECT_TRUE(SetupMessageIsWarning(outcome));
-  const auto message = SetupMessage(outcome);
-  EXPECT_NE(message.find(L"\"/remove\""), std::wstring::npos);
-  EXPECT_NE(message.find(L"/uninstall"), std::wstring::npos);
-  EXPECT_EQ(RunSetup(ParseSetupArguments({L"/?"}), Environment64(), m).result, SetupResult::Usage);
+  EXPECT_TRUE(Says(outcome, L"\"/remove\""));
+  EXPECT_TRUE(Says(outcome, L"/uninstall"));
+  const auto usage = RunSetup(ParseSetupArguments({L"/?"}), Environment64(), m);
+  EXPECT_EQ(usage.result, SetupResult::Usage);
+  EXPECT_TRUE(Says(usage, L"/user\t\tonly add it to your own input languages"));
   EXPECT_TRUE(m == before);
   EXPECT_EQ(RunSetup(ParseSetupArguments({L"/uninstall"}), Environment64(), m).result,
             SetupResult::NotInstalled);
+  EXPECT_EQ(RunSetup(ParseSetupArguments({L"/user"}), Environment64(), m).result,
+            SetupResult::NotInstalled);
+  EXPECT_TRUE(m == before);
+}
+
+TEST(VersionStrings, AreReadFromTheFileAndNothingFromWhatIsNoProgramFile) {
+  const auto strings = ReadVersionStrings(kX64);
+  ASSERT_TRUE(strings);
+  EXPECT_EQ(strings->at(L"CompanyName"), L"Tamlorix Corporation");
+  EXPECT_EQ(strings->at(L"ProductName"), L"Urdu Phonetic Keyboard Layout");
+  EXPECT_TRUE(IsOurLayoutFile(kX64));
+  EXPECT_FALSE(IsOurLayoutFile(Dll({{u"CompanyName", u"Tamlorix Corporation"}})));
+  EXPECT_FALSE(ReadVersionStrings(Bytes(kX64.begin(), kX64.begin() + 0x210)));  // in the tree
+  // A file found in a system folder may be anything: no cut and no damaged byte may make the
+  // reader read outside the file (the sanitizers watch), and a file is ours only whole.
+  for (std::size_t size = 0; size < kX64.size(); ++size) {
+    const Bytes cut(kX64.begin(), kX64.begin() + static_cast<long>(size));
+    if (IsOurLayoutFile(cut)) {
+      EXPECT_EQ(*ReadVersionStrings(cut), *strings) << size;
+    }
+  }
+  for (std::size_t at = 0; at < kX64.size(); ++at) {
+    for (const std::uint8_t damage : {0x00, 0x7F, 0xFF}) {
+      Bytes damaged = kX64;
+      damaged[at] = damage;
+      (void)ReadVersionStrings(damaged);
+    }
+  }
 }
 
 }  // namespace

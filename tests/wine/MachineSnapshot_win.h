@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +17,63 @@
 #include "platform/Handles_win.h"
 
 using Snapshot = std::map<std::wstring, std::wstring>;
+
+// Where a test finds what setup of its own bitness installs, as Windows shows it to such a
+// program: a 32-bit process on 64-bit Windows sees SysWOW64 under the name System32 and reaches
+// the real one as Sysnative, its Program Files is "Program Files (x86)", and its registry is the
+// 32-bit view unless it asks for the 64-bit one, where setup writes the machine's keys.
+namespace machine {
+
+inline bool TestUnderWow64() {
+  BOOL wow64 = FALSE;
+  return sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+inline std::wstring WindowsFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  GetSystemWindowsDirectoryW(folder, MAX_PATH);
+  return folder;
+}
+inline std::wstring RealSystem32() {
+  return WindowsFolder() + (TestUnderWow64() ? L"\\Sysnative" : L"\\System32");
+}
+inline std::wstring SysWow64() { return WindowsFolder() + L"\\SysWOW64"; }
+// Program Files as setup of this bitness sees it, and setup's own folder there.
+inline std::wstring ProgramFiles() {
+  wchar_t folder[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"ProgramFiles", folder, MAX_PATH);
+  return folder;
+}
+inline std::wstring SetupFolder() { return ProgramFiles() + L"\\Tamlorix Urdu Phonetic Keyboard"; }
+
+// A value of a key in the 64-bit view (what RRF_SUBKEY_WOW6464KEY does from Windows 8 on).
+inline bool ReadValue64(HKEY root, const std::wstring& key, const wchar_t* name, DWORD types,
+                        void* data, DWORD size) {
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &raw) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const UniqueRegKey handle(raw);
+  return RegGetValueW(handle.Get(), nullptr, name, types, nullptr, data, &size) == ERROR_SUCCESS;
+}
+inline std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key,
+                                              const wchar_t* name) {
+  wchar_t buffer[2048] = {};
+  if (!ReadValue64(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, buffer,
+                   sizeof buffer)) {
+    return std::nullopt;
+  }
+  return std::wstring(buffer);
+}
+inline std::optional<DWORD> ReadNumber(HKEY root, const std::wstring& key, const wchar_t* name) {
+  DWORD value = 0;
+  if (!ReadValue64(root, key, name, RRF_RT_REG_DWORD, &value, sizeof value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace machine
 
 inline std::string SnapshotFileBytes(const std::wstring& path) {
   std::ifstream in(std::filesystem::path(path), std::ios::binary);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "MachineSnapshot_win.h"
 #include "UiDriver_win.h"
 #include "platform/Handles_win.h"
 #include "windows/frmMainLayout.h"
@@ -50,25 +51,22 @@ std::string Bytes(const fs::path& file) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-fs::path WindowsFolder() {
-  wchar_t folder[MAX_PATH] = {};
-  GetSystemWindowsDirectoryW(folder, MAX_PATH);
-  return folder;
-}
-fs::path System32() { return WindowsFolder() / L"System32"; }
-fs::path SysWow64() { return WindowsFolder() / L"SysWOW64"; }
-fs::path FontsFolder() { return WindowsFolder() / L"Fonts"; }
-fs::path InstallFolder() {
-  wchar_t folder[MAX_PATH] = {};
-  GetEnvironmentVariableW(L"ProgramW6432", folder, MAX_PATH);
-  return fs::path(folder) / L"Tamlorix Urdu Phonetic Keyboard";
-}
+// The layout's files as Windows shows them to a program of this test's bitness (see
+// MachineSnapshot_win.h): the real System32, SysWOW64, and setup's folder in the Program Files
+// of its own bitness.
+fs::path System32() { return machine::RealSystem32(); }
+fs::path SysWow64() { return machine::SysWow64(); }
+fs::path FontsFolder() { return fs::path(machine::WindowsFolder()) / L"Fonts"; }
+fs::path InstallFolder() { return machine::SetupFolder(); }
+using machine::ReadString;
 
-std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const wchar_t* name) {
-  wchar_t data[2048] = {};
+// A font's registration, in the registry view of this test's bitness, where the program of the
+// same bitness writes it.
+std::optional<std::wstring> RegisteredFont(const wchar_t* name) {
+  wchar_t data[MAX_PATH] = {};
   DWORD size = sizeof data;
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                   nullptr, data, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kFontsKey.c_str(), name, RRF_RT_REG_SZ, nullptr, data,
+                   &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   return std::wstring(data);
@@ -374,10 +372,11 @@ TEST_F(WholeRoad, Windows7ButtonInstallsTheLayoutAndFontsAndTheUninstallerTakesT
   const auto displayName = ReadString(HKEY_LOCAL_MACHINE, key, L"Layout Display Name");
   ASSERT_TRUE(displayName);
   EXPECT_EQ(*displayName, L"@%SystemRoot%\\system32\\kbdurph.dll,-1000");
-  // The display name's string, from the installed DLL itself.
+  // The display name's string, from the installed DLL itself (the one of this test's bitness).
   {
-    const UniqueModule layout(
-        LoadLibraryExW((System32() / L"kbdurph.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const fs::path installed =
+        (machine::TestUnderWow64() ? SysWow64() : System32()) / L"kbdurph.dll";
+    const UniqueModule layout(LoadLibraryExW(installed.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(layout);
     wchar_t shown[256] = {};
     LoadStringW(layout.Get(), 1000, shown, 256);
@@ -418,7 +417,7 @@ TEST_F(WholeRoad, Windows7ButtonInstallsTheLayoutAndFontsAndTheUninstallerTakesT
     const std::string shipped = Bytes(folder_ / L"urdu fonts" / font.file);
     ASSERT_FALSE(shipped.empty()) << Narrow(font.file);
     EXPECT_EQ(Bytes(FontsFolder() / font.file), shipped) << Narrow(font.file);
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kFontsKey, font.registryName), font.file);
+    EXPECT_EQ(RegisteredFont(font.registryName), font.file);
   }
   program_->Kill();
 
@@ -437,7 +436,7 @@ TEST_F(WholeRoad, Windows7ButtonInstallsTheLayoutAndFontsAndTheUninstallerTakesT
   // The program never takes fonts away.
   for (const FontFile& font : kFonts) {
     EXPECT_TRUE(fs::exists(FontsFolder() / font.file)) << Narrow(font.file);
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kFontsKey, font.registryName), font.file);
+    EXPECT_EQ(RegisteredFont(font.registryName), font.file);
   }
 }
 
