@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "Identity.h"
 #include "app/AppFolder.h"
 #include "app/ErrorReport.h"
-#include "app/Identity.h"
 #include "platform/SystemError_win.h"
 
 std::wstring AppFolder() {

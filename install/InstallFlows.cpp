@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/Identity.h"
+#include "Identity.h"
 #include "install/FontName.h"
 #include "install/InstallPaths.h"
 #include "install/InstallScript.h"

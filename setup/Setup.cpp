@@ -6,8 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Identity.h"
-#include "layout/LayoutIdentity.h"
+#include "Identity.h"
 #include "platform/SystemError.h"
 #include "setup/LayoutSlot.h"
 #include "setup/Transaction.h"
@@ -137,7 +136,9 @@ std::optional<SetupOutcome> ForeignLayoutFile(const SetupEnvironment& e, SetupSy
   return std::nullopt;
 }
 
-// "1,0,0,N" with N one more than the version given (Active Setup compares the numbers).
+// "<major>,<minor>,<patch>,N" (this setup's version, "1,0,0,N") with N one more than the last
+// number of the version given: Active Setup compares the numbers in order, so a later release
+// and every new command rank higher.
 std::wstring NextVersion(const std::optional<RegValue>& current) {
   unsigned long serial = 0;
   if (current) {
@@ -145,7 +146,8 @@ std::wstring NextVersion(const std::optional<RegValue>& current) {
     serial = std::wcstoul(current->text.c_str() + (comma == std::wstring::npos ? 0 : comma + 1),
                           nullptr, 10);
   }
-  return L"1,0,0," + std::to_wstring(serial + 1);
+  return std::to_wstring(TIUP_VERSION_MAJOR) + L',' + std::to_wstring(TIUP_VERSION_MINOR) + L',' +
+         std::to_wstring(TIUP_VERSION_PATCH) + L',' + std::to_wstring(serial + 1);
 }
 
 // Has Windows run `command` once for every person at their next sign-in: the same command with

@@ -4,14 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "Identity.h"
 #include "setup/SetupArguments.h"
 #include "setup/SetupSystem.h"
 
 // What the layout's setup program installs, where, and under which names.
-inline constexpr const wchar_t* kLayoutFile = L"kbdurph.dll";
+inline constexpr const wchar_t* kLayoutFile = TIUP_WIDE(TIUP_LAYOUT_FILE_NAME);
 inline constexpr const wchar_t* kLayoutLanguage = L"0420";  // Urdu
-inline constexpr const wchar_t* kLayoutText = L"Urdu Phonetic";
-inline constexpr const wchar_t* kLayoutDisplayName = L"@%SystemRoot%\\system32\\kbdurph.dll,-1000";
+inline constexpr const wchar_t* kLayoutText = TIUP_WIDE(TIUP_LAYOUT_DISPLAY_NAME);
+inline constexpr const wchar_t* kLayoutDisplayName = L"@%SystemRoot%\\system32\\" TIUP_WIDE(
+    TIUP_LAYOUT_FILE_NAME) L",-" TIUP_WIDE(TIUP_TEXT(TIUP_LAYOUT_DISPLAY_NAME_ID));
 inline constexpr const wchar_t* kLayoutsKey =
     L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts";
 inline constexpr const wchar_t* kPreloadKey = L"Keyboard Layout\\Preload";
@@ -26,8 +28,8 @@ inline constexpr const wchar_t* kActiveSetupKey =
 // What setup did for one person: the layout it added ("Layout") and a key it had to create
 // ("Created key"), so that taking the layout away again leaves their keys as they were.
 inline constexpr const wchar_t* kUserRecordKey = L"Software\\Tamlorix Urdu Phonetic Keyboard";
-inline constexpr const wchar_t* kUninstallDisplayName = L"Urdu Phonetic Keyboard Layout";
-inline constexpr const wchar_t* kPublisher = L"Tamlorix Corporation";
+inline constexpr const wchar_t* kUninstallDisplayName = TIUP_WIDE(TIUP_LAYOUT_DESCRIPTION);
+inline constexpr const wchar_t* kPublisher = TIUP_WIDE(TIUP_COMPANY_NAME);
 // Our folder under Program Files, which keeps a copy of setup.exe for Apps & features.
 inline constexpr const wchar_t* kInstallFolderName = L"Tamlorix Urdu Phonetic Keyboard";
 

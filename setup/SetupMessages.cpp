@@ -17,8 +17,9 @@ constexpr const wchar_t* kUsage =
     L"\t\t1633 this computer's processor is not supported,\n"
     L"\t\t3010 done, restart Windows to finish";
 
-constexpr const wchar_t* kHowToType =
-    L"Choose \"Urdu Phonetic\" from the language bar to type Urdu.";
+std::wstring HowToType() {
+  return L"Choose \"" + std::wstring(kLayoutText) + L"\" from the language bar to type Urdu.";
+}
 
 std::wstring ProcessorName(Processor processor) {
   switch (processor) {
@@ -70,14 +71,14 @@ std::wstring List(const std::vector<std::wstring>& items) {
 
 std::wstring Installed(const SetupOutcome& outcome) {
   std::wstring text =
-      L"The Urdu Phonetic keyboard layout is installed.\n\nSetup copied the layout file "
-      L"kbdurph.dll into the Windows system folder, registered the layout for this computer, ";
+      L"The Urdu Phonetic keyboard layout is installed.\n\nSetup copied the layout file " +
+      std::wstring(kLayoutFile) +
+      L" into the Windows system folder, registered the layout for this computer, ";
   if (outcome.addedForThisAccount) {
     text += L"added it to your input languages ";
   }
-  text +=
-      L"and added \"Urdu Phonetic Keyboard Layout\" to the installed programs, where you can "
-      L"remove it again. ";
+  text += L"and added \"" + std::wstring(kUninstallDisplayName) +
+          L"\" to the installed programs, where you can remove it again. ";
   switch (outcome.reach) {
     case UserReach::ThisAccount:
       text += L"Everyone else who uses this computer gets it when they next sign in.";
@@ -142,14 +143,14 @@ std::wstring SetupMessage(const SetupOutcome& outcome) {
     case SetupResult::Installed:
       return (outcome.forUser ? L"Urdu Phonetic was added to your input languages."
                               : Installed(outcome)) +
-             Notes(outcome) + L"\n\n" + kHowToType;
+             Notes(outcome) + L"\n\n" + HowToType();
     case SetupResult::AlreadyInstalled:
       return (outcome.forUser
                   ? std::wstring(L"Setup added Urdu Phonetic to your input languages before; "
                                  L"what you changed in them since stands. Nothing was changed.")
                   : std::wstring(L"The Urdu Phonetic keyboard layout is already installed. "
                                  L"Nothing was changed.")) +
-             Notes(outcome) + L"\n\n" + kHowToType;
+             Notes(outcome) + L"\n\n" + HowToType();
     case SetupResult::Uninstalled:
       return (outcome.forUser ? L"Urdu Phonetic was taken out of your input languages."
                               : L"The Urdu Phonetic keyboard layout was removed.") +

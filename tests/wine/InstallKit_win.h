@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "Identity.h"
 #include "UiDriver_win.h"
-#include "app/Identity.h"
 #include "windows/frmMainLayout.h"
 
 namespace install_test {

@@ -12,11 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "Identity.h"
 #include "UiDriver_win.h"
-#include "app/Identity.h"
 #include "layout/DefinitionCheck.h"
 #include "layout/LayoutDllReader.h"
-#include "layout/LayoutIdentity.h"
 #include "platform/Handles_win.h"
 
 namespace {
