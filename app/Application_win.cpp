@@ -6,23 +6,10 @@
 #include "Identity.h"
 #include "app/AppFolder.h"
 #include "app/ErrorReport.h"
+#include "platform/Paths_win.h"
 #include "platform/SystemError_win.h"
 
-std::wstring AppFolder() {
-  // Long paths are possible; grow the buffer until the whole name fits.
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) {
-      ThrowLastError(L"Reading the program's own path");
-    }
-    if (length < path.size()) {
-      path.resize(length);
-      return AppFolderFromModulePath(path);
-    }
-    path.resize(path.size() * 2);
-  }
-}
+std::wstring AppFolder() { return AppFolderFromModulePath(ProgramPath()); }
 
 void End() { ExitProcess(0); }
 
@@ -84,7 +71,7 @@ int RunMessageLoop() {
       return static_cast<int>(message.wParam);
     }
     if (got == -1) {
-      ThrowLastError(L"Reading the message queue");
+      ThrowLastError(L"the message queue");
     }
     bool consumed = false;
     if (message.hwnd != nullptr) {

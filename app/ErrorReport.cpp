@@ -20,8 +20,9 @@ std::wstring ErrorReportText(std::uint32_t number, std::wstring_view description
   std::wstring text = L"Error " + Decimal(number) + L": ";
   text += description;
   if (!context.empty()) {
-    text += L"\r\n\r\n";
+    text += L"\r\n\r\nThis concerned ";
     text += context;
+    text += L'.';
   }
   text += L"\r\n\r\nThe program will now close.";
   return text;

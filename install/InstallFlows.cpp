@@ -27,7 +27,7 @@ std::wstring InstallFontFile(InstallSystem& system, const std::wstring& source,
   // The name first, from the font's directory and 'name' table alone.
   const std::optional<std::wstring> valueName = FontRegistryName(*font);
   if (!valueName) {
-    throw SystemError(kErrorBadFormat, L"Not a font file.", source);
+    throw SystemError(kErrorBadFormat, L"Not a font file.", L"the file " + source);
   }
   // A font Windows has loaded (ours, from an earlier install) is held open and cannot be
   // overwritten; the same bytes there need no copy, only registering again, which also mends

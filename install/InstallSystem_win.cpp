@@ -1,27 +1,21 @@
 #include "install/InstallSystem_win.h"
 
 #include <algorithm>
-#include <climits>
 #include <optional>
 
 #include "app/Application_win.h"
 #include "install/Module1_win.h"
+#include "platform/FileRead_win.h"
 #include "platform/FreshFile_win.h"
 #include "platform/Handles_win.h"
+#include "platform/Paths_win.h"
 #include "platform/SystemError_win.h"
 
 std::wstring Win32InstallSystem::AppFolder() { return ::AppFolder(); }
 
-std::wstring Win32InstallSystem::SystemFolder() {
-  // A 32-bit program on 64-bit Windows gets "system32" too; the system sends it to the 32-bit
-  // folder, which has its own script host.
-  wchar_t folder[MAX_PATH] = {};
-  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    ThrowLastError(L"Finding the system folder");
-  }
-  return folder;
-}
+// A 32-bit program on 64-bit Windows gets "system32" too; the system sends it to the 32-bit
+// folder, which has its own script host.
+std::wstring Win32InstallSystem::SystemFolder() { return ::SystemFolder(); }
 
 int Win32InstallSystem::ShowMessage(std::wstring_view prompt, unsigned code,
                                     std::wstring_view title) {
@@ -43,7 +37,7 @@ void Win32InstallSystem::Launch(const std::wstring& application, const std::wstr
   // The program is named by its full path, so no search and no guessing at spaces happens.
   if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       folder.c_str(), &startup, &started)) {
-    ThrowLastError(L"Starting " + application);
+    ThrowLastError(L"the program " + application);
   }
   // Never waited for, never watched.
   UniqueKernelHandle process(started.hProcess);
@@ -65,24 +59,6 @@ namespace {
 // font open for reading, and an installer must never be what keeps a file in use.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// Reads on from the file's position until `length` bytes are in or the file ends; the count
-// read, or nothing on a failure.
-std::optional<DWORD> ReadFull(HANDLE file, void* into, std::size_t length) {
-  auto* const bytes = static_cast<std::uint8_t*>(into);
-  DWORD total = 0;
-  while (total < length) {
-    DWORD read = 0;
-    if (!ReadFile(file, bytes + total, static_cast<DWORD>(length - total), &read, nullptr)) {
-      return std::nullopt;
-    }
-    if (read == 0) {
-      break;
-    }
-    total += read;
-  }
-  return total;
-}
-
 // Reads and writes go through the file's own position, not through OVERLAPPED offsets: Wine
 // serves a positioned read on an ordinary handle through its server, several times slower.
 class Win32FileForReading final : public FileForReading {
@@ -92,23 +68,14 @@ class Win32FileForReading final : public FileForReading {
         file_(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
     if (!file_) {
-      ThrowLastError(L"Reading " + path_);
+      ThrowFileError(GetLastError(), path_);
     }
   }
 
+  // No part of a font the name reader asks for comes near the platform's largest read; a
+  // larger request is damage, and gets no more than that.
   std::vector<std::uint8_t> ReadAt(std::uint64_t offset, std::size_t length) override {
-    // No part of a font the name reader asks for comes near this; a larger request is damage.
-    constexpr std::size_t kLargestRead = 16 * 1024 * 1024;
-    std::vector<std::uint8_t> bytes(std::min(length, kLargestRead));
-    LARGE_INTEGER at{};
-    at.QuadPart = static_cast<LONGLONG>(std::min<std::uint64_t>(offset, LLONG_MAX));
-    std::optional<DWORD> read;
-    if (!SetFilePointerEx(file_.Get(), at, nullptr, FILE_BEGIN) ||
-        !(read = ReadFull(file_.Get(), bytes.data(), bytes.size()))) {
-      ThrowLastError(L"Reading " + path_);
-    }
-    bytes.resize(*read);
-    return bytes;
+    return ReadFilePart(file_.Get(), offset, length, path_);
   }
 
   void CopyTo(const std::wstring& destination) override {
@@ -139,7 +106,7 @@ class Win32FileForReading final : public FileForReading {
 
  private:
   [[noreturn]] void CopyFailed(DWORD error, const std::wstring& destination) const {
-    ThrowSystemError(error, L"Copying " + path_ + L" to " + destination);
+    ThrowSystemError(error, L"the file " + destination + L" (a copy of " + path_ + L")");
   }
 
   // The rest of the file into `copy`, in pieces of the size CopyFileW uses; the system's error
@@ -205,8 +172,8 @@ bool Win32InstallSystem::HoldsSameBytes(const std::wstring& path, const std::wst
   std::vector<char> left(kChunk);
   std::vector<char> right(kChunk);
   for (;;) {
-    const auto leftRead = ReadFull(one.Get(), left.data(), left.size());
-    const auto rightRead = ReadFull(other.Get(), right.data(), right.size());
+    const auto leftRead = ReadOn(one.Get(), left.data(), left.size());
+    const auto rightRead = ReadOn(other.Get(), right.data(), right.size());
     if (!leftRead || !rightRead || *leftRead != *rightRead ||
         !std::equal(left.data(), left.data() + *leftRead, right.data())) {
       return false;
@@ -227,7 +194,7 @@ std::vector<std::wstring> Win32InstallSystem::OrdinaryFiles(const std::wstring& 
         error == ERROR_NO_MORE_FILES) {
       return names;  // no folder or nothing in it: nothing to copy
     }
-    ThrowSystemError(error, L"Listing " + pattern);
+    ThrowSystemError(error, L"the files " + pattern);
   }
   constexpr DWORD kNotOrdinary =
       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
@@ -238,7 +205,7 @@ std::vector<std::wstring> Win32InstallSystem::OrdinaryFiles(const std::wstring& 
   } while (FindNextFileW(search.Get(), &found));
   const DWORD error = GetLastError();
   if (error != ERROR_NO_MORE_FILES) {
-    ThrowSystemError(error, L"Listing " + pattern);
+    ThrowSystemError(error, L"the files " + pattern);
   }
   return names;
 }
@@ -246,13 +213,13 @@ std::vector<std::wstring> Win32InstallSystem::OrdinaryFiles(const std::wstring& 
 void Win32InstallSystem::ClearReadOnly(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
-    ThrowLastError(L"Reading the attributes of " + path);
+    ThrowFileError(GetLastError(), path);
   }
   // Changing attributes needs no write access to the contents, so this works on a font Windows
   // holds open too.
   if ((attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
       !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-    ThrowLastError(L"Making " + path + L" writable");
+    ThrowFileError(GetLastError(), path);
   }
 }
 
@@ -268,7 +235,8 @@ void Win32InstallSystem::RegisterFont(const std::wstring& valueName, const std::
       HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", 0, nullptr,
       REG_OPTION_NON_VOLATILE, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &opened, nullptr);
   if (status != ERROR_SUCCESS) {
-    ThrowSystemError(static_cast<DWORD>(status), L"Registering the font " + fileName);
+    ThrowSystemError(static_cast<DWORD>(status),
+                     L"the font " + fileName + L" in the machine's list of fonts");
   }
   const UniqueRegKey key(opened);
   // A bare file name: the system looks for it in the Fonts folder.
@@ -276,13 +244,13 @@ void Win32InstallSystem::RegisterFont(const std::wstring& valueName, const std::
   const DWORD size = static_cast<DWORD>(fileName.size() + 1) * static_cast<DWORD>(sizeof(wchar_t));
   const LSTATUS set = RegSetValueExW(key.Get(), valueName.c_str(), 0, REG_SZ, data, size);
   if (set != ERROR_SUCCESS) {
-    ThrowSystemError(static_cast<DWORD>(set), L"Registering the font " + fileName);
+    ThrowSystemError(static_cast<DWORD>(set),
+                     L"the font " + fileName + L" in the machine's list of fonts");
   }
   // Usable at once, without a restart.
   if (AddFontResourceW(path.c_str()) == 0) {
     const DWORD error = GetLastError();
-    ThrowSystemError(error != ERROR_SUCCESS ? error : ERROR_BAD_FORMAT,
-                     L"Loading the font " + path);
+    ThrowSystemError(error != ERROR_SUCCESS ? error : ERROR_BAD_FORMAT, L"the font " + path);
   }
 }
 

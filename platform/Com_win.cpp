@@ -1,6 +1,5 @@
 #include "platform/Com_win.h"
 
-#include "platform/SystemError.h"
 #include "platform/SystemLibrary_win.h"
 
 void EnsureComApartment() {
@@ -10,26 +9,20 @@ void EnsureComApartment() {
   (void)result;
 }
 
-void* CreateLocalServerObject(const CLSID& id, const IID& interfaceId) noexcept {
+void* CreateLocalServerObject(const CLSID& id, const IID& interfaceId) {
   using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+  const auto create = SystemFunction<CoCreateInstanceFn>(L"ole32.dll", "CoCreateInstance");
   void* object = nullptr;
-  try {
-    const auto create = SystemFunction<CoCreateInstanceFn>(L"ole32.dll", "CoCreateInstance");
-    if (FAILED(create(id, nullptr, CLSCTX_LOCAL_SERVER, interfaceId, &object))) {
-      object = nullptr;
-    }
-  } catch (const SystemError&) {
+  if (FAILED(create(id, nullptr, CLSCTX_LOCAL_SERVER, interfaceId, &object))) {
+    object = nullptr;
   }
   return object;
 }
 
-UniqueBstr::UniqueBstr(const wchar_t* text) noexcept {
+UniqueBstr::UniqueBstr(const wchar_t* text)
+    : free_(SystemFunction<void(WINAPI*)(BSTR)>(L"oleaut32.dll", "SysFreeString")) {
   using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
-  try {
-    free_ = SystemFunction<void(WINAPI*)(BSTR)>(L"oleaut32.dll", "SysFreeString");
-    text_ = SystemFunction<SysAllocStringFn>(L"oleaut32.dll", "SysAllocString")(text);
-  } catch (const SystemError&) {
-  }
+  text_ = SystemFunction<SysAllocStringFn>(L"oleaut32.dll", "SysAllocString")(text);
 }
 
 UniqueBstr::~UniqueBstr() {

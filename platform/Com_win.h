@@ -51,21 +51,22 @@ ComPtr<Interface> QueryAs(IUnknown* object) noexcept {
 }
 
 // An object of the class `id` served by another process that already runs it or that COM
-// starts for it: never one inside this process. Null where the class cannot be reached, or COM
-// itself cannot be found.
-void* CreateLocalServerObject(const CLSID& id, const IID& interfaceId) noexcept;
+// starts for it: never one inside this process. Null where COM cannot reach the class; throws
+// SystemError where COM itself is missing (ole32 is looked up in the system folder, see
+// platform/SystemLibrary_win.h).
+void* CreateLocalServerObject(const CLSID& id, const IID& interfaceId);
 template <typename Interface>
-ComPtr<Interface> CreateLocalServerObject(const CLSID& id) noexcept {
+ComPtr<Interface> CreateLocalServerObject(const CLSID& id) {
   ComPtr<Interface> result;
   *result.Put() = static_cast<Interface*>(CreateLocalServerObject(id, __uuidof(Interface)));
   return result;
 }
 
-// A BSTR (the automation string), freed once. Null where it could not be made, oleaut32 not
-// found included.
+// A BSTR (the automation string), freed once. Null where there was no memory for it; throws
+// SystemError where oleaut32 is missing.
 class UniqueBstr {
  public:
-  explicit UniqueBstr(const wchar_t* text) noexcept;
+  explicit UniqueBstr(const wchar_t* text);
   UniqueBstr(const UniqueBstr&) = delete;
   UniqueBstr& operator=(const UniqueBstr&) = delete;
   ~UniqueBstr();

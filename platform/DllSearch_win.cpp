@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/SystemLibrary_win.h"
+
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #endif
@@ -12,14 +14,18 @@ DllSearch current = DllSearch::NoCurrentFolder;
 
 }  // namespace
 
-DllSearch RestrictDllSearchToSystemFolder() noexcept {
+DllSearch RestrictDllSearchToSystemFolder() {
   // Looked up, not imported: Windows XP, Vista and 7 without KB2533623 lack it, and their loader
-  // would refuse to start a program that imports it. kernel32 is loaded in every process, from
-  // the system folder.
+  // would refuse to start a program that imports it.
+  if (!WindowsHasFunction(L"kernel32.dll", "SetDefaultDllDirectories")) {
+    return RestrictDllSearchWithoutDefaultDirectories();
+  }
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-  if (setDefault == nullptr || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+  const auto setDefault =
+      SystemFunction<SetDefaultDllDirectoriesFn>(L"kernel32.dll", "SetDefaultDllDirectories");
+  // Refused (a Windows that knows the function but not the flag): what every Windows since XP
+  // SP1 allows.
+  if (!setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
     return RestrictDllSearchWithoutDefaultDirectories();
   }
   SetDllDirectoryW(L"");

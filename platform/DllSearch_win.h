@@ -13,8 +13,9 @@
 //   program runs: only DLLs that Windows keeps in its known-DLL list are imported.
 enum class DllSearch { NoCurrentFolder, SystemFolderOnly };
 
-// Restricts the search as far as the running Windows allows; returns what now holds.
-DllSearch RestrictDllSearchToSystemFolder() noexcept;
+// Restricts the search as far as the running Windows allows; returns what now holds. Throws
+// SystemError where the system cannot be asked (kernel32 not found in the system folder).
+DllSearch RestrictDllSearchToSystemFolder();
 
 // What RestrictDllSearchToSystemFolder does where SetDefaultDllDirectories is missing; the DLL
 // planting test uses it to stand for Windows XP.

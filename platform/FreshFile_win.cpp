@@ -92,7 +92,7 @@ UniqueFileHandle CreateBeside(const std::wstring& path, const std::wstring& cont
 }  // namespace
 
 UniqueFileHandle WriteFreshFile(const std::wstring& path, std::string_view bytes) {
-  const std::wstring context = L"Writing " + path;
+  const std::wstring context = L"the file " + path;
   {
     const UniqueFileHandle file = CreateBeside(path, context);
     DWORD written = 0;

@@ -13,7 +13,9 @@ class SystemError : public std::exception {
 
   std::uint32_t Number() const noexcept { return number_; }
   const std::wstring& Description() const noexcept { return description_; }
-  // What was being attempted, e.g. the program that could not be started; may be empty.
+  // What the failed step concerned, named the one way both programs show it: a noun phrase that
+  // reads after "failed on" ("the file C:\\x.txt", "the program C:\\x.exe", "the main window's
+  // class"), lower case, without a full stop; may be empty.
   const std::wstring& Context() const noexcept { return context_; }
   const char* what() const noexcept override { return "system error"; }
 

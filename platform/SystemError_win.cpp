@@ -26,3 +26,7 @@ void ThrowSystemError(DWORD number, std::wstring_view context) {
 }
 
 void ThrowLastError(std::wstring_view context) { ThrowSystemError(GetLastError(), context); }
+
+void ThrowFileError(DWORD number, std::wstring_view path) {
+  ThrowSystemError(number, L"the file " + std::wstring(path));
+}

@@ -6,6 +6,7 @@
 
 #include "platform/DllSearch_win.h"
 #include "platform/Handles_win.h"
+#include "platform/Paths_win.h"
 #include "platform/SystemError_win.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
@@ -14,23 +15,16 @@
 
 namespace {
 
-// The DLL from the system folder, or null with the system's error and the step that failed. One
-// GUI thread: no lock. The modules stay loaded until the process ends.
-HMODULE LoadFromSystemFolder(const wchar_t* dll, std::wstring& step) {
+// The DLL from the system folder. One GUI thread: no lock. The modules stay loaded until the
+// process ends.
+HMODULE LoadFromSystemFolder(const wchar_t* dll) {
   static std::vector<std::pair<std::wstring, UniqueModule>> loaded;
   for (const auto& [name, module] : loaded) {
     if (name == dll) {
       return module.Get();
     }
   }
-  wchar_t folder[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    step = L"Finding the system folder";
-    return nullptr;
-  }
-  const std::wstring path = std::wstring(folder, length) + L"\\" + dll;
-  step = L"Loading " + path;
+  const std::wstring path = SystemFolder() + L"\\" + dll;
   // LOAD_LIBRARY_SEARCH_SYSTEM32 exists only where SetDefaultDllDirectories does; elsewhere the
   // altered search starts with the DLL's own folder, the system folder, and leaves the
   // program's folder out.
@@ -39,7 +33,7 @@ HMODULE LoadFromSystemFolder(const wchar_t* dll, std::wstring& step) {
                           : LOAD_WITH_ALTERED_SEARCH_PATH;
   UniqueModule module(LoadLibraryExW(path.c_str(), nullptr, flags));
   if (!module) {
-    return nullptr;
+    ThrowFileError(GetLastError(), path);
   }
   const HMODULE handle = module.Get();
   loaded.emplace_back(dll, std::move(module));
@@ -57,24 +51,14 @@ std::wstring Wide(const char* text) {
 }  // namespace
 
 FARPROC SystemProcedure(const wchar_t* dll, const char* name) {
-  std::wstring step;
-  const HMODULE module = LoadFromSystemFolder(dll, step);
-  if (module == nullptr) {
-    ThrowLastError(step);
-  }
-  const FARPROC procedure = GetProcAddress(module, name);
+  const FARPROC procedure = GetProcAddress(LoadFromSystemFolder(dll), name);
   if (procedure == nullptr) {
-    ThrowLastError(L"Finding " + Wide(name) + L" in " + dll);
+    ThrowLastError(L"the function " + Wide(name) + L" in " + dll);
   }
   return procedure;
 }
 
-FARPROC SystemProcedureIfPresent(const wchar_t* dll, const char* name) noexcept {
-  try {
-    std::wstring step;
-    const HMODULE module = LoadFromSystemFolder(dll, step);
-    return module != nullptr ? GetProcAddress(module, name) : nullptr;
-  } catch (...) {
-    return nullptr;  // out of memory for the path: as good as missing
-  }
+bool WindowsHasFunction(const wchar_t* loadedDll, const char* name) noexcept {
+  const HMODULE module = GetModuleHandleW(loadedDll);
+  return module != nullptr && GetProcAddress(module, name) != nullptr;
 }

@@ -10,7 +10,8 @@
 // where Windows allows that, else starting in the system folder (LOAD_WITH_ALTERED_SEARCH_PATH).
 
 // The named function of a DLL in the system folder; the DLL stays loaded for the process's
-// life. Throws SystemError when the DLL or the function cannot be found.
+// life. Throws SystemError where the DLL or the function is missing: a function a program calls
+// is one it needs, and its absence is a failure, never a reason to do something else.
 FARPROC SystemProcedure(const wchar_t* dll, const char* name);
 
 template <typename Function>
@@ -18,12 +19,10 @@ Function SystemFunction(const wchar_t* dll, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(SystemProcedure(dll, name)));
 }
 
-// The same for a function that older Windows lack (a newer DLL, or a newer function of an old
-// one): null where the DLL or the function is missing, so that the caller does what that
-// Windows needs instead.
-FARPROC SystemProcedureIfPresent(const wchar_t* dll, const char* name) noexcept;
-
-template <typename Function>
-Function SystemFunctionIfPresent(const wchar_t* dll, const char* name) noexcept {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(SystemProcedureIfPresent(dll, name)));
-}
+// Whether the running Windows has a function that came with a later Windows or an update, for
+// the few features where the programs do what the older Windows needs (Windows XP has no
+// SetDefaultDllDirectories, Windows 10 before 1511 no IsWow64Process2). Asks only DLLs that
+// every process of ours has loaded from its start, from the system folder: kernel32, ntdll
+// (in every process) and advapi32 (imported). The function itself is then taken with
+// SystemFunction like any other.
+bool WindowsHasFunction(const wchar_t* loadedDll, const char* name) noexcept;

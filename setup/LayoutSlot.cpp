@@ -94,7 +94,7 @@ LayoutSlot ChooseLayoutSlot(const std::vector<RegisteredLayout>& layouts,
   const auto klid = FirstFree(L'a', 0, language, klids);
   if (!klid || highest >= kLastLayoutId) {
     throw SystemError(kErrorNoMoreItems, L"Every keyboard layout identifier is in use.",
-                      L"choosing the layout's identifier");
+                      L"the layout's identifier");
   }
   return {*klid, Hex(highest + 1, 4), false};
 }
@@ -113,7 +113,7 @@ std::wstring ChooseSubstitute(const NamedValues& substitutes, std::wstring_view 
     return *free;
   }
   throw SystemError(kErrorNoMoreItems, L"Every keyboard layout substitute is in use.",
-                    L"adding the layout to your input languages");
+                    L"your input languages");
 }
 
 std::vector<std::wstring> SubstitutesFor(const NamedValues& substitutes, std::wstring_view klid) {

@@ -9,11 +9,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Com_win.h"
+#include "platform/DesktopShell_win.h"
 #include "platform/DllSearch_win.h"
+#include "platform/Handles_win.h"
+#include "platform/Paths_win.h"
 #include "platform/SystemError_win.h"
 #include "platform/SystemLibrary_win.h"
 #include "setup/Accounts_win.h"
-#include "setup/DesktopShell_win.h"
 #include "setup/Setup.h"
 #include "setup/SetupMessages.h"
 #include "setup/SetupSystem_win.h"
@@ -54,32 +57,15 @@ bool RawCommandLineAsksQuiet() {
 
 std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
-std::wstring ModulePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) {
-      ThrowLastError(L"this program's own path");
-    }
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 SetupEnvironment FindEnvironment(const Win32SetupSystem& system) {
   SetupEnvironment environment;
   environment.processor = NativeProcessor();
-  wchar_t windows[MAX_PATH];
-  const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    ThrowLastError(L"the Windows folder");
-  }
-  environment.systemFolder = std::wstring(windows) + L"\\System32";
-  environment.wow64Folder = std::wstring(windows) + L"\\SysWOW64";
-  environment.setupPath = ModulePath();
+  // The real folders by name, whatever this program's bitness: a 32-bit setup is told
+  // "System32" for SysWOW64 by GetSystemDirectory, and its file calls see past the redirection.
+  const std::wstring windows = WindowsFolder();
+  environment.systemFolder = windows + L"\\System32";
+  environment.wow64Folder = windows + L"\\SysWOW64";
+  environment.setupPath = ProgramPath();
   environment.sourceFolder = Folder(environment.setupPath);
   // Program Files as this program sees it: the shipped 32-bit setup keeps its copy in
   // "Program Files (x86)" on 64-bit Windows, where Windows puts 32-bit programs.
@@ -194,7 +180,7 @@ std::optional<int> RunElevatedWhenNeeded(const SetupArguments& arguments) {
       !arguments.unknown.empty() || Elevated().value_or(true)) {
     return std::nullopt;
   }
-  const std::wstring program = ModulePath();
+  const std::wstring program = ProgramPath();
   const std::wstring parameters =
       std::wstring(arguments.action == SetupAction::Uninstall ? L"/uninstall " : L"") +
       (arguments.quiet ? L"/quiet " : L"") + L"/elevated";
@@ -234,13 +220,27 @@ std::optional<int> RunElevatedWhenNeeded(const SetupArguments& arguments) {
   return static_cast<int>(code);
 }
 
+// Starts the desktop person's own part as themselves, through their shell. False where that
+// cannot be done now, for whatever reason: Windows then does it at their next sign-in (Active
+// Setup), and the layout is installed either way.
+bool StartedAsDesktopUser(const std::wstring& program, const std::wstring& parameters) {
+  try {
+    EnsureComApartment();
+    return ShellExecuteOnDesktop(program, parameters, Folder(program), L"open", SW_SHOWNORMAL) ==
+           DesktopShellAnswer::Done;
+  } catch (const SystemError&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  RestrictDllSearchToSystemFolder();
   SetupArguments arguments;
   SetupOutcome outcome;
   try {
+    // First of all: before anything else can load a DLL.
+    RestrictDllSearchToSystemFolder();
     arguments = ParseSetupArguments(Arguments());
   } catch (const SystemError& error) {
     outcome = FailedBeforeAnyChange(SetupAction::Usage, false, error);
@@ -263,9 +263,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         outcome.result == SetupResult::AlreadyInstalled ||
         (outcome.result == SetupResult::Uninstalled && !outcome.keptForOthers.empty());
     if (!arguments.forUser && done && environment.reach == UserReach::DesktopUser &&
-        !StartAsDesktopUser(environment.installFolder + L"\\setup.exe",
-                            outcome.action == SetupAction::Uninstall ? L"/user /uninstall /quiet"
-                                                                     : L"/user /quiet")) {
+        !StartedAsDesktopUser(environment.installFolder + L"\\setup.exe",
+                              outcome.action == SetupAction::Uninstall ? L"/user /uninstall /quiet"
+                                                                       : L"/user /quiet")) {
       outcome.reach = UserReach::NextSignIn;
     }
   } catch (const SystemError& error) {

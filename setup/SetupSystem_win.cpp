@@ -3,7 +3,11 @@
 #include <cstring>
 #include <cwchar>
 
+#include "platform/FileRead_win.h"
+#include "platform/Handles_win.h"
+#include "platform/Paths_win.h"
 #include "platform/SystemError_win.h"
+#include "platform/SystemLibrary_win.h"
 #include "setup/Transaction.h"
 
 namespace {
@@ -18,13 +22,6 @@ constexpr REGSAM kView = KEY_WOW64_64KEY;
 #ifndef PROCESSOR_ARCHITECTURE_ARM64
 #define PROCESSOR_ARCHITECTURE_ARM64 12
 #endif
-
-// A function of an already loaded system DLL that older Windows lacks; null there.
-template <typename Function>
-Function NewerFunction(const wchar_t* dll, const char* name) {
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(dll), name)));
-}
 
 // This program is 32-bit on 64-bit Windows, where file-system redirection sends "System32" to
 // SysWOW64.
@@ -44,11 +41,9 @@ class ScopedRealSystemFolder {
       return;
     }
     const auto disable =
-        NewerFunction<BOOL(WINAPI*)(PVOID*)>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
-    revert_ = NewerFunction<BOOL(WINAPI*)(PVOID)>(L"kernel32.dll", "Wow64RevertWow64FsRedirection");
-    if (disable == nullptr || revert_ == nullptr) {
-      ThrowSystemError(ERROR_PROC_NOT_FOUND, L"Wow64DisableWow64FsRedirection in kernel32.dll");
-    }
+        SystemFunction<BOOL(WINAPI*)(PVOID*)>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
+    revert_ =
+        SystemFunction<BOOL(WINAPI*)(PVOID)>(L"kernel32.dll", "Wow64RevertWow64FsRedirection");
     if (!disable(&previous_)) {
       ThrowLastError(L"the real System32 folder (Wow64DisableWow64FsRedirection)");
     }
@@ -68,9 +63,7 @@ class ScopedRealSystemFolder {
   bool active_ = false;
 };
 
-bool RunsOnWine() {
-  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
+bool RunsOnWine() { return WindowsHasFunction(L"ntdll.dll", "wine_get_version"); }
 
 HKEY RootKey(RegRoot root) {
   return root == RegRoot::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
@@ -124,10 +117,6 @@ std::wstring FreeNameBeside(const std::wstring& path, const wchar_t* tag) {
       return name;
     }
   }
-}
-
-[[noreturn]] void ThrowFileError(DWORD error, const std::wstring& path) {
-  ThrowSystemError(error, L"the file " + path);
 }
 
 // Writes a new file in full and flushes it to the disk. A write that stops short (a full disk, a
@@ -196,8 +185,9 @@ Processor FromMachine(USHORT machine) {
 
 Processor NativeProcessor() {
   using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
-  if (const auto isWow64Process2 =
-          NewerFunction<IsWow64Process2Function>(L"kernel32.dll", "IsWow64Process2")) {
+  if (WindowsHasFunction(L"kernel32.dll", "IsWow64Process2")) {
+    const auto isWow64Process2 =
+        SystemFunction<IsWow64Process2Function>(L"kernel32.dll", "IsWow64Process2");
     USHORT process = 0;
     USHORT native = 0;
     if (!isWow64Process2(GetCurrentProcess(), &process, &native)) {
@@ -219,40 +209,15 @@ Processor NativeProcessor() {
   }
 }
 
-Win32SetupSystem::Win32SetupSystem() {
-  // Only from the system folder: a planted input.dll beside setup.exe must not be loaded.
-  wchar_t system[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    ThrowLastError(L"the system folder");
-  }
-  inputDll_.Reset(LoadLibraryW((std::wstring(system) + L"\\input.dll").c_str()));
-}
+// Windows Vista and later have input.dll in the system folder; Windows XP has none. Only the one
+// there counts: a planted input.dll beside setup.exe is never loaded.
+Win32SetupSystem::Win32SetupSystem()
+    : inputDll_(GetFileAttributesW((SystemFolder() + L"\\input.dll").c_str()) !=
+                INVALID_FILE_ATTRIBUTES) {}
 
 std::optional<Bytes> Win32SetupSystem::ReadFile(const std::wstring& path) {
   ScopedRealSystemFolder realSystemFolder;
-  UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      return std::nullopt;
-    }
-    ThrowFileError(error, path);
-  }
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 256LL * 1024 * 1024) {
-    ThrowLastError(L"the file " + path);
-  }
-  Bytes bytes(static_cast<std::size_t>(size.QuadPart));
-  DWORD read = 0;
-  if (!bytes.empty() &&
-      (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-       read != bytes.size())) {
-    ThrowLastError(L"the file " + path);
-  }
-  return bytes;
+  return ReadWholeFile(path);
 }
 
 std::wstring Win32SetupSystem::ReplaceFile(const std::wstring& path, const Bytes& bytes) {
@@ -304,7 +269,7 @@ std::wstring Win32SetupSystem::SetFileAside(const std::wstring& path) {
   ScopedRealSystemFolder realSystemFolder;
   std::wstring aside = FreeNameBeside(path, L"setup-removed");
   if (!Move(path, aside)) {
-    ThrowLastError(L"the file " + path);
+    ThrowFileError(GetLastError(), path);
   }
   return aside;
 }
@@ -328,7 +293,7 @@ void Win32SetupSystem::RestoreFile(const std::wstring& path, const std::wstring&
   // the restart, and the old file moves back in.
   const std::wstring aside = FreeNameBeside(path, L"setup-removed");
   if (!Move(path, aside)) {
-    ThrowLastError(L"the file " + path);
+    ThrowFileError(GetLastError(), path);
   }
   if (!kept.empty() && !Move(kept, path)) {
     const DWORD moveError = GetLastError();
@@ -486,16 +451,13 @@ void Win32SetupSystem::CreateKey(RegRoot root, const std::wstring& key) {
 }
 
 void Win32SetupSystem::DeleteKey(RegRoot root, const std::wstring& key) {
-  // RegDeleteKeyExW reaches the 64-bit view from a 32-bit program; 32-bit Windows XP lacks it
-  // and has only the one view. Under WOW64 its absence is an error: the plain call would delete
-  // in the 32-bit view.
+  // Under WOW64 only RegDeleteKeyExW reaches the 64-bit view (the plain call would delete in
+  // the 32-bit one); elsewhere there is one view, and 32-bit Windows XP lacks the function.
   using DeleteKeyEx = LSTATUS(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
-  const auto deleteKeyEx = NewerFunction<DeleteKeyEx>(L"advapi32.dll", "RegDeleteKeyExW");
-  if (deleteKeyEx == nullptr && UnderWow64()) {
-    ThrowSystemError(ERROR_PROC_NOT_FOUND, L"RegDeleteKeyExW in advapi32.dll");
-  }
-  const LSTATUS status = deleteKeyEx != nullptr ? deleteKeyEx(RootKey(root), key.c_str(), kView, 0)
-                                                : RegDeleteKeyW(RootKey(root), key.c_str());
+  const LSTATUS status = UnderWow64()
+                             ? SystemFunction<DeleteKeyEx>(L"advapi32.dll", "RegDeleteKeyExW")(
+                                   RootKey(root), key.c_str(), kView, 0)
+                             : RegDeleteKeyW(RootKey(root), key.c_str());
   if (status != ERROR_FILE_NOT_FOUND) {
     Check(status, root, key);
   }
@@ -504,11 +466,8 @@ void Win32SetupSystem::DeleteKey(RegRoot root, const std::wstring& key) {
 void Win32SetupSystem::CallInputService(const std::wstring& profile, DWORD flags,
                                         const std::wstring& step) {
   using InstallLayoutOrTipFunction = BOOL(WINAPI*)(LPCWSTR, DWORD);
-  const auto installLayoutOrTip = reinterpret_cast<InstallLayoutOrTipFunction>(
-      reinterpret_cast<void*>(GetProcAddress(inputDll_.Get(), "InstallLayoutOrTip")));
-  if (installLayoutOrTip == nullptr) {
-    ThrowSystemError(ERROR_PROC_NOT_FOUND, L"InstallLayoutOrTip in input.dll (" + step + L")");
-  }
+  const auto installLayoutOrTip =
+      SystemFunction<InstallLayoutOrTipFunction>(L"input.dll", "InstallLayoutOrTip");
   if (!installLayoutOrTip(profile.c_str(), flags)) {
     throw SystemError(kRefused, {},
                       L"Windows' input-language service (input.dll) refused to " + step +

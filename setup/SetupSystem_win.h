@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "platform/Handles_win.h"
 #include "setup/Setup.h"
 #include "setup/SetupSystem.h"
 
@@ -12,7 +11,7 @@ class Win32SetupSystem : public SetupSystem {
  public:
   Win32SetupSystem();
   // Whether the system folder has input.dll: Windows Vista and later. Windows XP has none.
-  bool HasInputDll() const { return static_cast<bool>(inputDll_); }
+  bool HasInputDll() const { return inputDll_; }
 
   std::optional<Bytes> ReadFile(const std::wstring& path) override;
   std::wstring ReplaceFile(const std::wstring& path, const Bytes& bytes) override;
@@ -42,7 +41,7 @@ class Win32SetupSystem : public SetupSystem {
  private:
   void CallInputService(const std::wstring& profile, DWORD flags, const std::wstring& step);
 
-  UniqueModule inputDll_;
+  bool inputDll_;
 };
 
 // The machine's own processor, whatever this program's bitness: IsWow64Process2 where Windows

@@ -121,7 +121,8 @@ void Transaction::EnsureFolder(const std::wstring& path) {
       L"the folder " + path + L", which setup created", [&] { system_.CreateFolder(path); },
       [this, path] {
         if (!system_.RemoveFolder(path)) {
-          throw SystemError(145, L"The folder is not empty.", path);  // ERROR_DIR_NOT_EMPTY
+          throw SystemError(145, L"The folder is not empty.",
+                            L"the folder " + path);  // ERROR_DIR_NOT_EMPTY
         }
       });
 }

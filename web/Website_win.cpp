@@ -4,8 +4,8 @@
 
 #include "install/Module1_win.h"
 #include "platform/Com_win.h"
+#include "platform/DesktopShell_win.h"
 #include "platform/SystemError.h"
-#include "web/DesktopShell_win.h"
 #include "web/Website.h"
 #include "web/WebsiteRoute.h"
 
@@ -19,7 +19,10 @@ class Win32WebsiteSystem final : public WebsiteSystem {
   explicit Win32WebsiteSystem(HWND owner) noexcept : owner_(owner) {}
 
   bool OpenThroughDesktopShell(const std::wstring& address) override {
-    return ShellExecuteOnDesktop(address.c_str(), kOperation, kDirectory, SW_SHOWNORMAL);
+    // Once asked, whatever the shell answers: it may have opened the site all the same, and it
+    // must not open twice.
+    return ShellExecuteOnDesktop(address, {}, kDirectory, kOperation, SW_SHOWNORMAL) !=
+           DesktopShellAnswer::NoShell;
   }
   void OpenFromThisProgram(const std::wstring& address) override {
     ShellExecuteFromSystemFolder(owner_, kOperation, address.c_str(), nullptr, kDirectory,

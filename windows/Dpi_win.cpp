@@ -21,11 +21,11 @@ HFONT CreateDefaultGuiFont() {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = NonClientMetricsSize(RunningWindows());
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-    ThrowLastError(L"Reading the system's message font");
+    ThrowLastError(L"the system's message font");
   }
   const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
   if (font == nullptr) {
-    ThrowLastError(L"Creating the message font");
+    ThrowLastError(L"the message font");
   }
   return font;
 }

@@ -13,7 +13,7 @@ UniqueFont CreateLabelFont(const FontSpec& font, int dpi) {
       font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
   if (!created) {
-    ThrowLastError(L"Creating the font " + face);
+    ThrowLastError(L"the font " + face);
   }
   return created;
 }
@@ -28,7 +28,7 @@ HWND CreateLabel(HWND parent, const LabelSpec& label, HFONT font, int dpi) {
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.id)),
       reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
   if (control == nullptr) {
-    ThrowLastError(L"Creating a label");
+    ThrowLastError(L"a label");
   }
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;

@@ -14,7 +14,7 @@ class GlobalMemory {
  public:
   explicit GlobalMemory(SIZE_T size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {
     if (memory_ == nullptr) {
-      ThrowLastError(L"Reserving memory for a picture");
+      ThrowLastError(L"memory for a picture");
     }
   }
   GlobalMemory(const GlobalMemory&) = delete;
@@ -45,7 +45,7 @@ ComPtr<IPicture> LoadPictureResource(int resourceId) {
   const HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
   const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
   if (bytes == nullptr) {
-    ThrowLastError(L"Reading a picture from the program's resources");
+    ThrowLastError(L"a picture in the program's resources");
   }
   const DWORD size = SizeofResource(module, found);
 
@@ -61,14 +61,14 @@ ComPtr<IPicture> LoadPictureResource(int resourceId) {
       SystemFunction<CreateStreamOnHGlobalFn>(L"ole32.dll", "CreateStreamOnHGlobal");
   const auto loadPicture = SystemFunction<OleLoadPictureFn>(L"oleaut32.dll", "OleLoadPicture");
   ComPtr<IStream> stream;
-  ThrowIfFailed(createStream(memory.Get(), TRUE, stream.Put()), L"Opening a picture for reading");
+  ThrowIfFailed(createStream(memory.Get(), TRUE, stream.Put()), L"a picture in memory");
   memory.Release();
 
   EnsureComApartment();
   ComPtr<IPicture> picture;
   ThrowIfFailed(loadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
                             reinterpret_cast<void**>(picture.Put())),
-                L"Decoding a picture");
+                L"the picture's contents");
   return picture;
 }
 

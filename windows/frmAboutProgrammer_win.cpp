@@ -44,14 +44,14 @@ void frmAboutProgrammer::Create() {
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExW(&windowClass) == 0) {
-      ThrowLastError(L"Registering the About Programmer window's class");
+      ThrowLastError(L"the About Programmer window's class");
     }
   }
 
   RECT frame{0, 0, TwipsToPixels(kfrmAboutProgrammer.clientWidth, dpi_),
              TwipsToPixels(kfrmAboutProgrammer.clientHeight, dpi_)};
   if (!AdjustWindowRectEx(&frame, kStyle, FALSE, 0)) {
-    ThrowLastError(L"Sizing the About Programmer window");
+    ThrowLastError(L"the About Programmer window's size");
   }
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -62,7 +62,7 @@ void frmAboutProgrammer::Create() {
   const HWND created = CreateWindowExW(0, kClassName, caption.c_str(), kStyle, left, top, width,
                                        height, nullptr, nullptr, instance, this);
   if (created == nullptr) {
-    ThrowLastError(L"Creating the About Programmer window");
+    ThrowLastError(L"the About Programmer window");
   }
   SetWindowIcons(hwnd_, IDI_ABOUT_PROGRAMMER_ICON);
   // Created in tab order, which the table keeps.

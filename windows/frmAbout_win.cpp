@@ -58,14 +58,14 @@ void frmAbout::Create(HWND owner) {
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExW(&windowClass) == 0) {
-      ThrowLastError(L"Registering the About window's class");
+      ThrowLastError(L"the About window's class");
     }
   }
 
   RECT frame{0, 0, TwipsToPixels(kfrmAbout.clientWidth, dpi_),
              TwipsToPixels(kfrmAbout.clientHeight, dpi_)};
   if (!AdjustWindowRectEx(&frame, kStyle, FALSE, 0)) {
-    ThrowLastError(L"Sizing the About window");
+    ThrowLastError(L"the About window's size");
   }
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -74,7 +74,7 @@ void frmAbout::Create(HWND owner) {
   const HWND created = CreateWindowExW(0, kClassName, caption.c_str(), kStyle, place.x, place.y,
                                        width, height, owner, nullptr, instance, this);
   if (created == nullptr) {
-    ThrowLastError(L"Creating the About window");
+    ThrowLastError(L"the About window");
   }
   SetWindowIcons(hwnd_, IDI_ABOUT_ICON);
   // Created in tab order, which the table keeps.
@@ -94,7 +94,7 @@ void frmAbout::Create(HWND owner) {
         r.top, r.width, r.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.id)),
         instance, nullptr);
     if (link_ == nullptr) {
-      ThrowLastError(L"Creating the website link");
+      ThrowLastError(L"the website link");
     }
     SendMessageW(link_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i].Get()), FALSE);
   }

@@ -54,13 +54,13 @@ void frmMain::Create(HINSTANCE instance) {
   windowClass.hbrBackground = background_.Get();
   windowClass.lpszClassName = kClassName;
   if (RegisterClassExW(&windowClass) == 0) {
-    ThrowLastError(L"Registering the main window's class");
+    ThrowLastError(L"the main window's class");
   }
 
   RECT frame{0, 0, TwipsToPixels(kfrmMain.clientWidth, dpi_),
              TwipsToPixels(kfrmMain.clientHeight, dpi_)};
   if (!AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle)) {
-    ThrowLastError(L"Sizing the main window");
+    ThrowLastError(L"the main window's size");
   }
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -70,7 +70,7 @@ void frmMain::Create(HINSTANCE instance) {
   hwnd_ = CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, left, top, width, height,
                           nullptr, nullptr, instance, this);
   if (hwnd_ == nullptr) {
-    ThrowLastError(L"Creating the main window");
+    ThrowLastError(L"the main window");
   }
   CreateButtons(instance);
   RegisterKeyboardFilter(hwnd_, &frmMain::FilterKeyboard);
@@ -88,7 +88,7 @@ void frmMain::CreateButtons(HINSTANCE instance) {
         r.top, r.width, r.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
         instance, nullptr);
     if (button == nullptr) {
-      ThrowLastError(L"Creating a button of the main window");
+      ThrowLastError(L"a button of the main window");
     }
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     buttonsInTabOrder_[i] = button;
@@ -128,9 +128,7 @@ void frmMain::RunAction(MainAction action) {
   }
 }
 
-void frmMain::QueryClose() {
-  frmMain_QueryClose(*this);
-}
+void frmMain::QueryClose() { frmMain_QueryClose(*this); }
 
 void frmMain::OnCommand(int id, int notification) {
   if (notification != BN_CLICKED) {

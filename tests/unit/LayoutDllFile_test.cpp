@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "layout/DefinitionCheck.h"
-#include "layout/KernelLayoutReader.h"
-#include "layout/LayoutDllReader.h"
+#include "tests/layout/DefinitionCheck.h"
+#include "tests/layout/KernelLayoutReader.h"
+#include "tests/layout/LayoutDllReader.h"
 
 namespace {
 

@@ -138,7 +138,8 @@ TEST_F(Install, AMissingSetupProgramIsReportedAndEndsTheProgram) {
   ASSERT_TRUE(box);
   EXPECT_EQ(box->title, TIUP_WIDE(TIUP_APPLICATION_TITLE));
   EXPECT_EQ(box->text.rfind(L"Error ", 0), 0u) << fs::path(box->text).string();
-  EXPECT_NE(box->text.find(SetupPath()), std::wstring::npos);
+  EXPECT_NE(box->text.find(L"This concerned the program " + SetupPath() + L"."),
+            std::wstring::npos);
   Press(*box, IDOK);
   EXPECT_TRUE(EndsSoon());
   ExpectNotInstalled(kFonts[0]);
@@ -328,7 +329,7 @@ TEST_F(ScriptFile, ALinkToAFolderAtTheScriptsNameIsReportedAndNothingStarts) {
   const auto box = WaitForMessageBox(*program_);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->text.rfind(L"Error 5: ", 0), 0u) << fs::path(box->text).string();
-  EXPECT_NE(box->text.find(L"Writing " + ScriptPath()), std::wstring::npos);
+  EXPECT_NE(box->text.find(L"This concerned the file " + ScriptPath() + L"."), std::wstring::npos);
   Press(*box, IDOK);
   EXPECT_TRUE(EndsSoon());
   EXPECT_TRUE(WaitForStarts(0).empty());

@@ -14,9 +14,9 @@
 
 #include "Identity.h"
 #include "UiDriver_win.h"
-#include "layout/DefinitionCheck.h"
-#include "layout/LayoutDllReader.h"
 #include "platform/Handles_win.h"
+#include "tests/layout/DefinitionCheck.h"
+#include "tests/layout/LayoutDllReader.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/DllSearch_win.h"
+#include "platform/SystemError.h"
 #include "platform/SystemLibrary_win.h"
 
 namespace {
@@ -37,7 +38,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
       GetSystemDirectoryW(system, MAX_PATH);
       return LoadLibraryW((std::wstring(system) + L"\\shell32.dll").c_str()) != nullptr ? 0 : 2;
     }
-    return SystemProcedureIfPresent(L"shell32.dll", "ShellExecuteW") != nullptr ? 0 : 2;
+    try {
+      SystemProcedure(L"shell32.dll", "ShellExecuteW");
+      return 0;
+    } catch (const SystemError&) {
+      return 2;
+    }
   }
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);

@@ -1,4 +1,4 @@
-#include "layout/LayoutChart.h"
+#include "tools/chart/LayoutChart.h"
 
 #include <cstdio>
 

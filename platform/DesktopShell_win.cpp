@@ -1,4 +1,4 @@
-#include "web/DesktopShell_win.h"
+#include "platform/DesktopShell_win.h"
 
 #include <windows.h>
 // after windows.h
@@ -12,7 +12,7 @@
 namespace {
 
 // The desktop shell's Application object, reached step by step; null where a step finds nothing.
-ComPtr<IShellDispatch2> DesktopShellApplication() noexcept {
+ComPtr<IShellDispatch2> DesktopShellApplication() {
   // Only the running desktop's object will do: one made inside this process would open
   // everything with this process's rights.
   const auto windows = CreateLocalServerObject<IShellWindows>(CLSID_ShellWindows);
@@ -63,24 +63,27 @@ VARIANT StringArgument(const UniqueBstr& text) noexcept {
 
 }  // namespace
 
-bool ShellExecuteOnDesktop(const wchar_t* file, const wchar_t* operation, const wchar_t* directory,
-                           int showCommand) noexcept {
-  const UniqueBstr fileText(file);
+DesktopShellAnswer ShellExecuteOnDesktop(const std::wstring& file, const std::wstring& parameters,
+                                         const std::wstring& directory, const wchar_t* operation,
+                                         int showCommand) {
+  const UniqueBstr fileText(file.c_str());
+  const UniqueBstr parametersText(parameters.c_str());
+  const UniqueBstr directoryText(directory.c_str());
   const UniqueBstr operationText(operation);
-  const UniqueBstr directoryText(directory);
-  if (fileText.Get() == nullptr || operationText.Get() == nullptr ||
-      directoryText.Get() == nullptr) {
-    return false;
+  if (fileText.Get() == nullptr || parametersText.Get() == nullptr ||
+      directoryText.Get() == nullptr || operationText.Get() == nullptr) {
+    return DesktopShellAnswer::NoShell;  // no memory even for the strings: nothing was asked
   }
   const auto application = DesktopShellApplication();
   if (!application) {
-    return false;
+    return DesktopShellAnswer::NoShell;
   }
   VARIANT show{};
   show.vt = VT_I4;
   show.lVal = showCommand;
-  const VARIANT noArguments{};
-  (void)application->ShellExecute(fileText.Get(), noArguments, StringArgument(directoryText),
-                                  StringArgument(operationText), show);
-  return true;
+  const VARIANT noParameters{};
+  const HRESULT result = application->ShellExecute(
+      fileText.Get(), parameters.empty() ? noParameters : StringArgument(parametersText),
+      StringArgument(directoryText), StringArgument(operationText), show);
+  return SUCCEEDED(result) ? DesktopShellAnswer::Done : DesktopShellAnswer::Refused;
 }

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "layout/LayoutDllReader.h"
+#include "tests/layout/LayoutDllReader.h"
 
 // Whether tables read back from a layout DLL are the Urdu Phonetic layout's definition.
 

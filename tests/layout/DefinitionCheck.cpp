@@ -1,4 +1,4 @@
-#include "layout/DefinitionCheck.h"
+#include "tests/layout/DefinitionCheck.h"
 
 #include <algorithm>
 #include <map>

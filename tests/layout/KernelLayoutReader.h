@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "layout/LayoutDllReader.h"
+#include "tests/layout/LayoutDllReader.h"
 
 // Reads a keyboard layout DLL file the way Windows' kernel reads a layout, which is not the
 // way a program loads a DLL: the kernel opens the file, decodes the first instruction of

@@ -1,4 +1,4 @@
-#include "layout/KernelLayoutReader.h"
+#include "tests/layout/KernelLayoutReader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "layout/LayoutDllReader.h"
+#include "tests/layout/LayoutDllReader.h"
 
 #include <algorithm>
 #include <cstring>

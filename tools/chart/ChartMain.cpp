@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "layout/LayoutChart.h"
+#include "tools/chart/LayoutChart.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
