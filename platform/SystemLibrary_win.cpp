@@ -62,3 +62,15 @@ bool WindowsHasFunction(const wchar_t* loadedDll, const char* name) noexcept {
   const HMODULE module = GetModuleHandleW(loadedDll);
   return module != nullptr && GetProcAddress(module, name) != nullptr;
 }
+
+bool WindowsHasLibrary(const wchar_t* dll) {
+  const std::wstring path = SystemFolder() + L"\\" + dll;
+  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return true;
+  }
+  const DWORD error = GetLastError();
+  if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+    ThrowFileError(error, path);
+  }
+  return false;
+}

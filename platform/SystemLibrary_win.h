@@ -26,3 +26,8 @@ Function SystemFunction(const wchar_t* dll, const char* name) {
 // (in every process) and advapi32 (imported). The function itself is then taken with
 // SystemFunction like any other.
 bool WindowsHasFunction(const wchar_t* loadedDll, const char* name) noexcept;
+
+// Whether the running Windows has a DLL that came with a later Windows (Windows XP has no
+// input.dll): whether the system folder holds the file. Loads nothing; SystemFunction then takes
+// its functions like any other. Throws SystemError where the folder cannot be asked.
+bool WindowsHasLibrary(const wchar_t* dll);

@@ -5,7 +5,6 @@
 
 #include "platform/FileRead_win.h"
 #include "platform/Handles_win.h"
-#include "platform/Paths_win.h"
 #include "platform/SystemError_win.h"
 #include "platform/SystemLibrary_win.h"
 #include "setup/Transaction.h"
@@ -211,9 +210,7 @@ Processor NativeProcessor() {
 
 // Windows Vista and later have input.dll in the system folder; Windows XP has none. Only the one
 // there counts: a planted input.dll beside setup.exe is never loaded.
-Win32SetupSystem::Win32SetupSystem()
-    : inputDll_(GetFileAttributesW((SystemFolder() + L"\\input.dll").c_str()) !=
-                INVALID_FILE_ATTRIBUTES) {}
+Win32SetupSystem::Win32SetupSystem() : inputDll_(WindowsHasLibrary(L"input.dll")) {}
 
 std::optional<Bytes> Win32SetupSystem::ReadFile(const std::wstring& path) {
   ScopedRealSystemFolder realSystemFolder;
