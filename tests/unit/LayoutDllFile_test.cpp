@@ -1,6 +1,6 @@
 // The three layout DLLs this tree builds, read from their files the way Windows' kernel reads a
-// keyboard layout (layout/KernelLayoutReader.h): no loader, no Wine. Windows must take each one
-// and find exactly the layout's definition in it; and it must refuse the faulty forms a build
+// keyboard layout (tests/layout/KernelLayoutReader.h): no loader, no Wine. Windows must take each
+// one and find exactly the layout's definition in it; and it must refuse the faulty forms a build
 // can produce, which a program loading the DLL (and so every Wine test) takes without a murmur.
 
 #include <gtest/gtest.h>
