@@ -20,10 +20,9 @@ void* CreateLocalServerObject(const CLSID& id, const IID& interfaceId) {
 }
 
 UniqueBstr::UniqueBstr(const wchar_t* text)
-    : free_(SystemFunction<void(WINAPI*)(BSTR)>(L"oleaut32.dll", "SysFreeString")) {
-  using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
-  text_ = SystemFunction<SysAllocStringFn>(L"oleaut32.dll", "SysAllocString")(text);
-}
+    : free_(SystemFunction<void(WINAPI*)(BSTR)>(L"oleaut32.dll", "SysFreeString")),
+      text_(
+          SystemFunction<BSTR(WINAPI*)(const OLECHAR*)>(L"oleaut32.dll", "SysAllocString")(text)) {}
 
 UniqueBstr::~UniqueBstr() {
   if (text_ != nullptr) {

@@ -137,7 +137,9 @@ Image ReadImage(std::span<const std::uint8_t> bytes) {
   const std::uint32_t directoryCount = file.At<std::uint32_t>(directoryCountAt, "the directories");
   const auto directory = [&](std::uint32_t index) -> std::uint32_t {
     return index < directoryCount
-               ? file.At<std::uint32_t>(directoryCountAt + 4 + 8 * index, "a data directory")
+               ? file.At<std::uint32_t>(
+                     directoryCountAt + 4 + static_cast<std::uint64_t>(index) * 8,
+                     "a data directory")
                : 0;
   };
 

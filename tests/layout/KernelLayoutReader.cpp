@@ -1,6 +1,7 @@
 #include "tests/layout/KernelLayoutReader.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -120,9 +121,9 @@ KernelReading ReadLayoutAsKernel(const PeImage& file, PointerLayout pointers) {
     return reading;
   }
 
-  const DataSectionCopy copy(start,
-                             std::vector<std::uint8_t>(bytes.begin() + data->rawOffset,
-                                                       bytes.begin() + data->rawOffset + size));
+  const auto from = bytes.begin() + static_cast<std::ptrdiff_t>(data->rawOffset);
+  const DataSectionCopy copy(
+      start, std::vector<std::uint8_t>(from, from + static_cast<std::ptrdiff_t>(size)));
   reading.layout = ReadKbdTables(copy, *tables, pointers);
   for (const std::string& problem : reading.layout.problems) {
     reading.refusal += (reading.refusal.empty() ? "" : "; ") + problem;

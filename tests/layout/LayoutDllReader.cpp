@@ -64,7 +64,7 @@ class Walker {
 
   std::u16string String(std::uint64_t address, const char* what) const {
     std::u16string text;
-    for (std::size_t i = 0; i < 256; ++i) {
+    for (std::uint64_t i = 0; i < 256; ++i) {
       const auto c = Value<char16_t>(address + 2 * i, what);
       if (c == 0) return text;
       text.push_back(c);
@@ -102,7 +102,7 @@ void ReadKeyNames(const Walker& w, std::uint64_t table, std::uint16_t prefix,
 void ReadPrefixed(const Walker& w, std::uint64_t table, std::uint16_t prefix,
                   std::map<std::uint16_t, std::uint16_t>& vks) {
   if (table == 0) return;
-  for (std::size_t i = 0; i < kMaxEntries; ++i) {
+  for (std::uint64_t i = 0; i < kMaxEntries; ++i) {
     const auto vsc = w.Value<std::uint8_t>(table + 4 * i, "prefixed scan code");
     const auto vk = w.Value<std::uint16_t>(table + 4 * i + 2, "prefixed virtual key");
     if (vsc == 0) return;
@@ -117,10 +117,10 @@ char16_t DecodedLayout::CharacterFor(std::uint8_t vk, unsigned modifierBits) con
   if (modifierBits >= modifierColumns.size()) return kNothing;
   const std::uint8_t column = modifierColumns[modifierBits];
   for (const std::vector<DecodedKey>& table : tables) {
-    for (const DecodedKey& key : table) {
-      if (key.vk == vk) {
-        return column < key.chars.size() ? key.chars[column] : kNothing;
-      }
+    const auto key =
+        std::find_if(table.begin(), table.end(), [vk](const DecodedKey& k) { return k.vk == vk; });
+    if (key != table.end()) {
+      return column < key->chars.size() ? key->chars[column] : kNothing;
     }
   }
   return kNothing;
@@ -163,14 +163,14 @@ DecodedLayout ReadKbdTables(const ImageMemory& memory, std::uint64_t address,
   layout.ligatureEntrySize = w.Value<std::uint8_t>(at += 1, "cbLgEntry");
   layout.hasLigatures = w.Pointer(at = AlignUp(at + 1, p), "pLigature") != 0;
   layout.keyboardType = w.Value<std::uint32_t>(at += p, "dwType");
-  layout.keyboardSubType = w.Value<std::uint32_t>(at += 4, "dwSubType");
+  layout.keyboardSubType = w.Value<std::uint32_t>(at + 4, "dwSubType");
 
   // MODIFIERS: pointer to {vk, bit} pairs, the highest bit combination, then one column each.
   if (modifiers == 0) {
     w.Problem("no modifiers");
   } else {
     const std::uint64_t bits = w.Pointer(modifiers, "pVkToBit");
-    for (std::size_t i = 0; bits != 0 && i < 16; ++i) {
+    for (std::uint64_t i = 0; bits != 0 && i < 16; ++i) {
       const auto vk = w.Value<std::uint8_t>(bits + 2 * i, "modifier key");
       const auto bit = w.Value<std::uint8_t>(bits + 2 * i + 1, "modifier bit");
       if (vk == 0) break;
@@ -183,7 +183,7 @@ DecodedLayout ReadKbdTables(const ImageMemory& memory, std::uint64_t address,
   }
 
   // VK_TO_WCHAR_TABLE entries { pointer, BYTE columns, BYTE row size }, ended by a null.
-  for (std::size_t t = 0; vkToWcharTables != 0 && t < 16; ++t) {
+  for (std::uint64_t t = 0; vkToWcharTables != 0 && t < 16; ++t) {
     const std::uint64_t entry = vkToWcharTables + t * 2 * p;
     const std::uint64_t rows = w.Pointer(entry, "pVkToWchars");
     if (rows == 0) break;
@@ -194,7 +194,7 @@ DecodedLayout ReadKbdTables(const ImageMemory& memory, std::uint64_t address,
                 " bytes for " + std::to_string(columns) + " columns");
     }
     std::vector<DecodedKey>& keys = layout.tables.emplace_back();
-    for (std::size_t r = 0;; ++r) {
+    for (std::uint64_t r = 0;; ++r) {
       if (r == kMaxEntries) {
         w.Problem("character table without an end");
         break;
@@ -204,14 +204,14 @@ DecodedLayout ReadKbdTables(const ImageMemory& memory, std::uint64_t address,
       key.vk = w.Value<std::uint8_t>(row, "VirtualKey");
       if (key.vk == 0) break;
       key.attributes = w.Value<std::uint8_t>(row + 1, "Attributes");
-      for (std::size_t c = 0; c < columns; ++c) {
+      for (std::uint64_t c = 0; c < columns; ++c) {
         key.chars.push_back(w.Value<char16_t>(row + 2 + 2 * c, "wch"));
       }
       keys.push_back(std::move(key));
     }
   }
 
-  for (std::size_t i = 0; deadKeys != 0 && i < kMaxEntries; ++i) {
+  for (std::uint64_t i = 0; deadKeys != 0 && i < kMaxEntries; ++i) {
     if (w.Value<std::uint32_t>(deadKeys + 8 * i, "dwBoth") == 0) break;
     ++layout.deadKeyCount;
   }
@@ -220,7 +220,7 @@ DecodedLayout ReadKbdTables(const ImageMemory& memory, std::uint64_t address,
   ReadKeyNames(w, keyNames, 0, layout.keyNames);
   ReadKeyNames(w, keyNamesExt, 0xE000, layout.keyNames);
 
-  for (std::size_t s = 0; scanCodes != 0 && s < scanCodeCount; ++s) {
+  for (std::uint64_t s = 0; scanCodes != 0 && s < scanCodeCount; ++s) {
     layout.scanCodeToVk.push_back(w.Value<std::uint16_t>(scanCodes + 2 * s, "usVSCtoVK"));
   }
   ReadPrefixed(w, e0, 0xE000, layout.prefixedScanCodeToVk);
@@ -285,14 +285,14 @@ std::optional<PeImage> PeImage::Parse(std::vector<std::uint8_t> file, std::strin
   for (std::uint32_t d = 0; d < std::min<std::uint32_t>(directoryCount, 16); ++d) {
     std::uint32_t rva = 0;
     std::uint32_t size = 0;
-    Get(f, directories + 8 * d, rva);
-    Get(f, directories + 8 * d + 4, size);
+    Get(f, directories + static_cast<std::size_t>(d) * 8, rva);
+    Get(f, directories + static_cast<std::size_t>(d) * 8 + 4, size);
     image.directories_.emplace_back(rva, size);
   }
   const std::size_t sectionTable = optional + optionalSize;
   for (std::uint16_t s = 0; s < sectionCount; ++s) {
     Section section{};
-    const std::size_t at = sectionTable + 40 * s;
+    const std::size_t at = sectionTable + static_cast<std::size_t>(s) * 40;
     for (std::size_t c = 0; c < 8 && at + c < f.size() && f[at + c] != 0; ++c) {
       section.name.push_back(static_cast<char>(f[at + c]));
     }
