@@ -4,7 +4,7 @@
 #include <climits>
 #include <optional>
 
-#include "app/Application_win.h"
+#include "core/Application_win.h"
 #include "install/Module1_win.h"
 #include "platform/FreshFile_win.h"
 #include "platform/Handles_win.h"
@@ -256,7 +256,9 @@ void Win32InstallSystem::ClearReadOnly(const std::wstring& path) {
   }
 }
 
-std::wstring Win32InstallSystem::SpecialFolder(int folderId) { return GetSpecialFolder(folderId); }
+std::wstring Win32InstallSystem::SpecialFolder(int folderId) {
+  return GetSpecialFolder(folderId, owner_);
+}
 
 void Win32InstallSystem::RegisterFont(const std::wstring& valueName, const std::wstring& fileName,
                                       const std::wstring& path) {

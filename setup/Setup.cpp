@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Identity.h"
+#include "core/Identity.h"
 #include "layout/LayoutIdentity.h"
 #include "platform/SystemError.h"
 #include "setup/LayoutSlot.h"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Static analysis of the program's own code (the portable core, the Win32 layer, the benchmark):
-# cppcheck over every file, clang-tidy over every file through the build's compile commands:
+# the direction of its #includes (tools/include-direction.py, after its self-test), cppcheck over
+# every file, clang-tidy over every file through the build's compile commands:
 # the portable core as the native build compiles it, the Win32 layer as the shipped 32-bit build
 # compiles it, with clang told the MinGW target and its C++ headers. Fails on any finding not
 # listed, with its reason, in tools/static-analysis-suppressions.txt.
@@ -10,7 +11,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 suppressions=tools/static-analysis-suppressions.txt
 dirs=()
-for d in app windows platform install web setup bench; do [ -d "$d" ] && dirs+=("$d"); done
+for d in app core windows platform install web setup bench; do [ -d "$d" ] && dirs+=("$d"); done
 
 # Every suppression must say why.
 bad=$(grep -v -E '^\s*(#|$)' "$suppressions" | grep -v -E '^(cppcheck|clang-tidy) \S+ \S+ +# .{10,}' || true)
@@ -19,6 +20,13 @@ if [ -n "$bad" ]; then
   echo "$bad" >&2
   exit 1
 fi
+
+# Every #include points down the program's folders; the self-test first shows that the check
+# catches back-includes planted in a copy of the tree.
+echo "== include direction"
+selftest=$(python3 tools/include-direction.py --self-test) || { echo "$selftest" >&2; exit 1; }
+echo "$selftest" | tail -n 1
+python3 tools/include-direction.py
 
 findings=$(mktemp)
 trap 'rm -f "$findings"' EXIT
@@ -36,14 +44,14 @@ tidy_files() {  # the program's own sources listed in a compile database
   python3 - "$1" "$root" <<'PY'
 import json, os, sys
 db, root = sys.argv[1], sys.argv[2]
-own = ("app/", "windows/", "platform/", "install/", "web/", "setup/", "bench/")
+own = ("app/", "core/", "windows/", "platform/", "install/", "web/", "setup/", "bench/")
 for entry in json.load(open(db)):
     path = os.path.relpath(os.path.join(entry["directory"], entry["file"]), root)
     if path.startswith(own):
         print(path)
 PY
 }
-header_filter="^$root/(app|windows|platform|install|web|setup|bench)/"
+header_filter="^$root/(app|core|windows|platform|install|web|setup|bench)/"
 run_tidy() {  # BUILD_DIR EXTRA_ARGS...
   local build=$1; shift
   [ -f "$build/compile_commands.json" ] || { echo "static analysis: configure $build first" >&2; exit 1; }

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "UiDriver_win.h"
-#include "app/Identity.h"
+#include "core/Identity.h"
 #include "windows/frmMainLayout.h"
 
 namespace install_test {

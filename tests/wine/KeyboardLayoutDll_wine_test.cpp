@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "UiDriver_win.h"
-#include "app/Identity.h"
+#include "core/Identity.h"
 #include "layout/DefinitionCheck.h"
 #include "layout/LayoutDllReader.h"
 #include "layout/LayoutIdentity.h"
