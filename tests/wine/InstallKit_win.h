@@ -423,17 +423,19 @@ class Install : public ::testing::Test {
         starters.push_back(program->Id());
       }
     }
+    std::wstring stillRunning;
     EXPECT_TRUE(ui::WaitUntil(
         [&] {
+          stillRunning.clear();
           for (const ui::RunningProcess& running : ui::RunningProcesses()) {
             if (std::find(starters.begin(), starters.end(), running.parentId) != starters.end()) {
-              return false;
+              stillRunning += running.file + L" ";
             }
           }
-          return true;
+          return stillRunning.empty();
         },
         15s))
-        << "a program the program started is still running";
+        << "a program the program started is still running: " << stillRunning;
     return ProbeStarts();
   }
 
