@@ -4,7 +4,7 @@
 // that does not come fails the row), and that nothing the user had is lost or corrupted: the
 // Fonts folder (names, sizes, contents) and the registry keys an install touches are compared
 // before and after, and only the expected fonts may have been added.
-// docs/fault-table.md lists the rows under the same names.
+// The README's fault table lists the rows under the same names.
 #include <gtest/gtest.h>
 
 #include <algorithm>
