@@ -41,8 +41,9 @@ install_missing() {
 }
 
 build() {
-  # The 32-bit distribution takes the x64 layout DLL from the 64-bit tree and the chart from the
-  # native one, so those come first.
+  # Each tree stands alone (every tree makes all three layout DLLs, and the Windows trees draw
+  # the chart with the build machine's compiler). The native tree comes first because it is the
+  # quickest to build and its unit tests the quickest to fail.
   for preset in native windows-x64 windows-x86; do
     echo "== Building $preset"
     # A folder configured with the earlier posix-thread compilers keeps them cached.

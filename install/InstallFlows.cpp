@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "Identity.h"
+#include "core/Identity.h"
 #include "install/FontName.h"
 #include "install/InstallPaths.h"
 #include "install/InstallScript.h"
@@ -81,13 +81,13 @@ void CopyFontsWith(InstallSystem& system) {
   }
 }
 
-void Windows7Flow(InstallSystem& system, std::wstring_view mainCaption) {
+void Windows7Flow(InstallSystem& system, FontCopier& fonts, std::wstring_view mainCaption) {
   LaunchSetup(system);
-  CopyFontsWith(system);
+  fonts.CopyFonts();
   system.ShowMessage(kInstalledMessage, kCodeInformation, mainCaption);
 }
 
-void WindowsXpFlow(InstallSystem& system, std::wstring_view mainCaption,
+void WindowsXpFlow(InstallSystem& system, FontCopier& fonts, std::wstring_view mainCaption,
                    const std::wstring& installScript) {
   if (system.ShowMessage(kInsertCdPrompt, kCodeYesNoInformation, mainCaption) != kAnswerYes) {
     return;
@@ -100,6 +100,6 @@ void WindowsXpFlow(InstallSystem& system, std::wstring_view mainCaption,
   const std::wstring scriptHost = ScriptHostPath(system.SystemFolder());
   system.Launch(scriptHost, CommandLine(scriptHost, script), kShowMinimized);
   LaunchSetup(system);
-  CopyFontsWith(system);
+  fonts.CopyFonts();
   system.ShowMessage(kInstalledMessage, kCodeInformation, mainCaption);
 }

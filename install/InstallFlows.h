@@ -22,10 +22,20 @@ inline constexpr int kAnswerYes = 6;
 // program; fonts done before stay installed.
 void CopyFontsWith(InstallSystem& system);
 
+// The font copier both flows call once the layout's setup is started: in the program, the main
+// window's CopyFonts, which runs CopyFontsWith on the real system.
+class FontCopier {
+ public:
+  virtual void CopyFonts() = 0;
+
+ protected:
+  ~FontCopier() = default;
+};
+
 // Windows 7: starts the layout's setup, installs the fonts, confirms.
-void Windows7Flow(InstallSystem& system, std::wstring_view mainCaption);
+void Windows7Flow(InstallSystem& system, FontCopier& fonts, std::wstring_view mainCaption);
 
 // Windows XP: asks for the CD; on Yes writes and starts the language-support script, starts
 // the layout's setup, installs the fonts, confirms.
-void WindowsXpFlow(InstallSystem& system, std::wstring_view mainCaption,
+void WindowsXpFlow(InstallSystem& system, FontCopier& fonts, std::wstring_view mainCaption,
                    const std::wstring& installScript);

@@ -1,6 +1,6 @@
 #include "install/InstallPaths.h"
 
-#include "app/AppFolder.h"
+#include "core/AppFolder.h"
 
 std::wstring SetupProgramPath(std::wstring_view appFolder) {
   return InAppFolder(appFolder, L"\\lyurdu\\setup.exe");

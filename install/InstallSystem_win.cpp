@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/Application_win.h"
+#include "core/Application_win.h"
 #include "install/Module1_win.h"
 #include "platform/FileRead_win.h"
 #include "platform/FreshFile_win.h"
@@ -223,7 +223,9 @@ void Win32InstallSystem::ClearReadOnly(const std::wstring& path) {
   }
 }
 
-std::wstring Win32InstallSystem::SpecialFolder(int folderId) { return GetSpecialFolder(folderId); }
+std::wstring Win32InstallSystem::SpecialFolder(int folderId) {
+  return GetSpecialFolder(folderId, owner_);
+}
 
 void Win32InstallSystem::RegisterFont(const std::wstring& valueName, const std::wstring& fileName,
                                       const std::wstring& path) {

@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "platform/SystemLibrary_win.h"
-#include "windows/frmMain_win.h"
 
 namespace {
 
@@ -26,15 +25,13 @@ using UniqueIdList = std::unique_ptr<ITEMIDLIST, IdListDeleter>;
 
 }  // namespace
 
-std::wstring GetSpecialFolder(const int& folderId) {
+std::wstring GetSpecialFolder(const int& folderId, HWND owner) {
   const auto getLocation =
       SystemFunction<SHGetSpecialFolderLocationFn>(L"shell32.dll", "SHGetSpecialFolderLocation");
   const auto getPath =
       SystemFunction<SHGetPathFromIDListWFn>(L"shell32.dll", "SHGetPathFromIDListW");
   const auto freeIdList = SystemFunction<CoTaskMemFreeFn>(L"ole32.dll", "CoTaskMemFree");
 
-  const frmMain* main = frmMain::Instance();
-  const HWND owner = main != nullptr ? main->Handle() : nullptr;
   LPITEMIDLIST found = nullptr;
   if (getLocation(owner, folderId, &found) != S_OK) {
     return {};

@@ -7,9 +7,9 @@
 // The code module of the shell look-ups.
 
 // The file-system path of a shell special folder (CSIDL), without a trailing backslash, or the
-// empty string when the shell cannot resolve it. The main window owns any dialog the shell
-// shows.
-std::wstring GetSpecialFolder(const int& folderId);
+// empty string when the shell cannot resolve it. `owner` (the main window, for the font copier)
+// owns any dialog the shell shows.
+std::wstring GetSpecialFolder(const int& folderId, HWND owner);
 
 // The shell's ShellExecuteW, looked up in the system folder; returns what the shell returns.
 HINSTANCE ShellExecuteFromSystemFolder(HWND owner, const wchar_t* operation, const wchar_t* file,

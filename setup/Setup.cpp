@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "Identity.h"
+#include "core/Identity.h"
 #include "platform/SystemError.h"
 #include "setup/LayoutSlot.h"
 #include "setup/Transaction.h"

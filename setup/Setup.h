@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Identity.h"
+#include "core/Identity.h"
 #include "setup/SetupArguments.h"
 #include "setup/SetupSystem.h"
 

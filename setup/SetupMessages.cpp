@@ -3,10 +3,11 @@
 namespace {
 
 constexpr const wchar_t* kUsage =
-    L"Usage: setup.exe [/uninstall] [/user] [/quiet]\n\n"
+    L"Usage: setup.exe [/uninstall] [/user] [/quiet] [/?]\n\n"
     L"(no arguments)\tinstall the Urdu Phonetic keyboard layout for this computer\n"
-    L"\t\tand add it to your input languages\n"
-    L"/uninstall\tremove it again\n"
+    L"\t\tand add it to your input languages; everyone else who uses\n"
+    L"\t\tthis computer gets it when they next sign in\n"
+    L"/uninstall\tremove it again, for everyone\n"
     L"/user\t\tonly add it to your own input languages (with /uninstall:\n"
     L"\t\tonly take it out of them); needs no administrator. Windows\n"
     L"\t\truns this for each person once, when they next sign in\n"
@@ -15,7 +16,8 @@ constexpr const wchar_t* kUsage =
     L"\t\t1603 failed (nothing changed),\n"
     L"\t\t1604 failed and not every change could be undone,\n"
     L"\t\t1633 this computer's processor is not supported,\n"
-    L"\t\t3010 done, restart Windows to finish";
+    L"\t\t3010 done, restart Windows to finish\n"
+    L"/?\t\tshow this (also /help)";
 
 std::wstring HowToType() {
   return L"Choose \"" + std::wstring(kLayoutText) + L"\" from the language bar to type Urdu.";

@@ -2,7 +2,8 @@
 # Static analysis of our own code: the program and setup.exe (the portable core, the Win32
 # layer), the keyboard layout (its definition and the DLL's tables), the benchmark, the build's
 # tools (the chart, the import checker), the layout readers and the fuzzer's harness the tests
-# use. cppcheck over every file, clang-tidy over every file through the build's compile commands:
+# use: the direction of the #includes (tools/include-direction.py, after its self-test),
+# cppcheck over every file, clang-tidy over every file through the build's compile commands:
 # the portable core as the native build compiles it, the Win32 layer as the shipped 32-bit build
 # compiles it, with clang told the MinGW target and its C++ headers; the files no compile
 # database lists (the layout DLL, the host-built import checker, the fuzzer) as their own build
@@ -15,8 +16,8 @@ cd "$(dirname "$0")/.."
 root=$PWD
 suppressions=tools/static-analysis-suppressions.txt
 dirs=()
-own_dirs=(app windows platform install web setup layout bench tools/chart tests/layout tests/imports
-  tests/fuzz)
+own_dirs=(app core windows platform install web setup layout bench tools/chart tests/layout
+  tests/imports tests/fuzz)
 for d in "${own_dirs[@]}"; do [ -d "$d" ] && dirs+=("$d"); done
 
 # Every suppression must say why.
@@ -27,13 +28,20 @@ if [ -n "$bad" ]; then
   exit 1
 fi
 
+# Every #include points down the program's folders; the self-test first shows that the check
+# catches back-includes planted in a copy of the tree.
+echo "== include direction"
+selftest=$(python3 tools/include-direction.py --self-test) || { echo "$selftest" >&2; exit 1; }
+echo "$selftest" | tail -n 1
+python3 tools/include-direction.py
+
 findings=$(mktemp)
 trap 'rm -f "$findings"' EXIT
 
 echo "== cppcheck $(cppcheck --version | sed 's/Cppcheck //')"
 # Windows' headers are not read (cppcheck knows the API through --library=windows); the
-# project's own headers are, the generated Identity.h among them.
-[ -f build/native/generated/Identity.h ] || { echo "static analysis: configure build/native first" >&2; exit 1; }
+# project's own headers are, the generated core/Identity.h among them.
+[ -f build/native/generated/core/Identity.h ] || { echo "static analysis: configure build/native first" >&2; exit 1; }
 cppcheck --quiet --std=c++20 --language=c++ --library=windows -D_WIN32 -DUNICODE -D_UNICODE \
   -DWIN32_LEAN_AND_MEAN -I. -Ibuild/native/generated --enable=warning,style,performance,portability \
   --error-exitcode=0 --template='{file}:{line}: cppcheck {id}: {message}' "${dirs[@]}" \

@@ -1,6 +1,14 @@
 #include "windows/LabelSpec.h"
 
+#include <algorithm>
+
 #include "web/Website.h"
+
+const LabelSpec* FindLabel(std::span<const LabelSpec> labels, int id) {
+  const auto found = std::find_if(labels.begin(), labels.end(),
+                                  [id](const LabelSpec& label) { return label.id == id; });
+  return found != labels.end() ? &*found : nullptr;
+}
 
 std::wstring LabelCaption(const LabelSpec& label) {
   switch (label.text) {

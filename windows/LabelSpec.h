@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,9 @@ struct PictureSpec {
   TwipsRect bounds;
   ClickAction click;
 };
+
+// The label of a window's table with a control id, or null.
+const LabelSpec* FindLabel(std::span<const LabelSpec> labels, int id);
 
 // A label's text: its caption, or the part of the website address it shows.
 std::wstring LabelCaption(const LabelSpec& label);

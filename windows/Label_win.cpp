@@ -40,28 +40,17 @@ HBRUSH PrepareLabelColours(HDC dc, const LabelSpec& label) {
   return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 
+LRESULT LabelColours(WPARAM dc, LPARAM control, std::span<const LabelSpec> labels) {
+  const LabelSpec* label = FindLabel(labels, GetDlgCtrlID(reinterpret_cast<HWND>(control)));
+  if (label == nullptr) {
+    return 0;
+  }
+  return reinterpret_cast<LRESULT>(PrepareLabelColours(reinterpret_cast<HDC>(dc), *label));
+}
+
 void DrawLine(HDC dc, const LineSpec& line, int dpi) {
   const UniquePen pen(CreatePen(PS_SOLID, std::max(1, dpi / 96), ToColorRef(line.colour)));
   const ScopedSelect selectPen(dc, pen.Get());
   MoveToEx(dc, TwipsToPixels(line.from.x, dpi), TwipsToPixels(line.from.y, dpi), nullptr);
   LineTo(dc, TwipsToPixels(line.to.x, dpi), TwipsToPixels(line.to.y, dpi));
-}
-
-void SetWindowIcons(HWND window, int iconId) {
-  const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
-  // Shared icons belong to the system's cache: nothing to destroy.
-  const auto load = [&](int widthMetric, int heightMetric) {
-    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
-                                         GetSystemMetrics(widthMetric),
-                                         GetSystemMetrics(heightMetric), LR_SHARED));
-  };
-  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(load(SM_CXICON, SM_CYICON)));
-  SendMessageW(window, WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(load(SM_CXSMICON, SM_CYSMICON)));
-}
-
-void FillClient(HWND window, HDC dc, HBRUSH brush) {
-  RECT client{};
-  GetClientRect(window, &client);
-  FillRect(dc, &client, brush);
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <span>
+
 #include "platform/Handles_win.h"
 #include "windows/LabelSpec.h"
 #include "windows/frmMainLayout.h"
@@ -15,14 +17,12 @@ UniqueFont CreateLabelFont(const FontSpec& font, int dpi);
 // as WM_COMMAND with STN_CLICKED.
 HWND CreateLabel(HWND parent, const LabelSpec& label, HFONT font, int dpi);
 
-// The answer to WM_CTLCOLORSTATIC for a label: its text colour on a transparent background.
+// A label's text colour on a transparent background, set in `dc`; the brush to paint it with.
 HBRUSH PrepareLabelColours(HDC dc, const LabelSpec& label);
+
+// The answer to WM_CTLCOLORSTATIC: the colours of the label of `labels` that `control` is, or
+// nothing (0) for a control that is none of them.
+LRESULT LabelColours(WPARAM dc, LPARAM control, std::span<const LabelSpec> labels);
 
 // The window's picture of `line`, one pixel wide per 96 DPI.
 void DrawLine(HDC dc, const LineSpec& line, int dpi);
-
-// Paints a window's whole client area with its background brush (erasing and printing).
-void FillClient(HWND window, HDC dc, HBRUSH brush);
-
-// Sets the window's big and small icons from one icon resource, scaled by the system.
-void SetWindowIcons(HWND window, int iconId);

@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "app/Resources.h"
 #include "windows/LabelSpec.h"
 #include "windows/ProgrammerCard.h"
+#include "windows/Resources.h"
 #include "windows/frmMainLayout.h"
 
 // The About Programmer window, frmAboutProgrammer: a card with a banner, a heading, a picture

@@ -5,23 +5,19 @@
 #include <array>
 #include <string>
 
+#include "install/InstallFlows.h"
 #include "platform/Handles_win.h"
+#include "windows/BaseWindow_win.h"
 #include "windows/frmMainLayout.h"
 
-// The main window: the one place from which the user starts anything. It exists once; other
-// parts of the program reach it through Instance().
-class frmMain {
+// The main window: the one place from which the user starts anything. It exists once, and owns
+// the install script and the font copier both install flows use.
+class frmMain final : public BaseWindow, private FontCopier {
  public:
   // Creates the window hidden and runs its load handler; the first call creates, later calls
   // return the same window.
   static frmMain& Load(HINSTANCE instance);
-  // The single instance, or null before Load.
-  static frmMain* Instance() noexcept;
 
-  frmMain(const frmMain&) = delete;
-  frmMain& operator=(const frmMain&) = delete;
-
-  HWND Handle() const noexcept { return hwnd_; }
   // Shows the window where it was created: centred on the screen.
   void Show();
 
@@ -29,32 +25,35 @@ class frmMain {
   // kept for the window's life.
   std::wstring InstallScript;
 
-  // Copies the fonts of "urdu fonts" into the Fonts folder and registers them; on any failure
-  // says so and ends the program (install/CopyFonts_win.cpp).
-  void CopyFonts();
+  // Installs the fonts of "urdu fonts" in the Fonts folder; on any failure says so and ends the
+  // program. Both install flows call it once the layout's setup is started.
+  void CopyFonts() override;
 
-  // Draws everything that is not a child control (the line); WM_PAINT and WM_PRINTCLIENT both
-  // come here.
-  void PaintContent(HDC dc) const;
+  // The line; the buttons draw themselves.
+  void PaintContent(HDC dc) const override;
 
  private:
   frmMain() = default;
-  void Create(HINSTANCE instance);
+  ~frmMain() = default;
+
+  // The window's events: one handler each, run inside the one dispatch point (RunHandler).
   void Form_Load();
+  void Form_QueryClose();
+  void Command1_Click();  // Install Urdu Phonetic - Windows 7
+  void Command2_Click();  // Install Urdu Phonetic - Windows XP (SP-2)
+  void Command3_Click();  // Close
+  void Command4_Click();  // Visit Website
+  void Command5_Click();  // About Tamlorix Install Urdu Phonetic
+  void Command6_Click();  // About Programmer
+
   void CreateButtons(HINSTANCE instance);
   void RunAction(MainAction action);
-  void QueryClose();
-
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void OnCommand(int id, int notification);
   void OnDrawItem(const DRAWITEMSTRUCT& item) const;
-  static bool FilterKeyboard(HWND topLevel, MSG& message);
   bool OnAccessKey(wchar_t key);
 
-  HWND hwnd_ = nullptr;
-  int dpi_ = 96;
-  UniqueBrush background_;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool PreTranslateMessage(MSG& message) override;
+
   UniqueFont font_;
   // Child buttons in tab order; the window owns them.
   std::array<HWND, kfrmMainButtons.size()> buttonsInTabOrder_{};

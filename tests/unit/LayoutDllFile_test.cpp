@@ -145,6 +145,22 @@ void ExpectWhatATypistMeets(const DecodedLayout& d) {
   EXPECT_EQ(d.keyNames.at(0xE053), u"Delete");
 }
 
+// What ToUnicode types for a key with Caps Lock on, from the row's attributes as Windows reads
+// them: CAPLOK (0x01) makes Caps Lock act as Shift, CAPLOKALTGR (0x04) does so with AltGr (Ctrl
+// and Alt bits) held, and SGCAPS (0x02) takes the characters from the next row.
+char16_t TypedWithCapsLock(const std::vector<layout::DecodedKey>& table, std::size_t row,
+                           const DecodedLayout& d, unsigned bits) {
+  const std::uint8_t attributes = table[row].attributes;
+  const bool altGr = (bits & 6u) == 6u;
+  if ((attributes & (altGr ? 0x04 : 0x01)) != 0) {
+    bits ^= 1u;
+  }
+  const layout::DecodedKey& key =
+      (attributes & 0x02) != 0 && row + 1 < table.size() ? table[row + 1] : table[row];
+  const std::uint8_t column = d.modifierColumns.at(bits);
+  return column < key.chars.size() ? key.chars[column] : char16_t{0xF000};
+}
+
 class LayoutDllFile : public ::testing::TestWithParam<Variant> {};
 
 TEST_P(LayoutDllFile, WindowsTakesItAndEveryKeyTypesWhatTheDefinitionSays) {
@@ -170,6 +186,26 @@ TEST_P(LayoutDllFile, WindowsTakesItAndEveryKeyTypesWhatTheDefinitionSays) {
   const DecodedLayout loaded = layout::ReadKbdTables(*image, kernel.tablesAddress, v.pointers);
   EXPECT_EQ(loaded.problems, std::vector<std::string>{});
   EXPECT_EQ(layout::DifferencesFromDefinition(loaded), std::vector<std::string>{});
+}
+
+// Urdu has no letter case: with Caps Lock left on, every key types what it types without it
+// (were it to act as Shift, a typist would get ٹ for ت).
+TEST_P(LayoutDllFile, CapsLockChangesNothingOnAnyKey) {
+  const Variant v = GetParam();
+  const auto image = Parse(DllBytes(v));
+  ASSERT_TRUE(image);
+  const DecodedLayout d = layout::ReadLayoutAsKernel(*image, v.pointers).layout;
+  std::size_t keys = 0;
+  for (const auto& table : d.tables) {
+    for (std::size_t row = 0; row < table.size(); ++row, ++keys) {
+      EXPECT_EQ(table[row].attributes, 0) << "VK " << layout::Hex(table[row].vk);
+      for (unsigned bits = 0; bits < d.modifierColumns.size(); ++bits) {
+        EXPECT_EQ(TypedWithCapsLock(table, row, d, bits), d.CharacterFor(table[row].vk, bits))
+            << "VK " << layout::Hex(table[row].vk) << " with modifier bits " << bits;
+      }
+    }
+  }
+  EXPECT_GT(keys, 50u);
 }
 
 TEST_P(LayoutDllFile, WithItsTablesInRdataWindowsRefusesItThoughAProgramCanLoadIt) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -15,6 +15,56 @@ TEST(frmMainLayout, ClientAreaIs405By294PixelsAt96Dpi) {
   EXPECT_EQ(TwipsToPixels(kfrmMain.clientHeight, 96), 294);
   EXPECT_EQ(TwipsToPixels(kfrmMain.clientWidth, 144), 608);   // 607.5 rounds up
   EXPECT_EQ(TwipsToPixels(kfrmMain.clientHeight, 120), 368);  // 367.5 rounds up
+}
+
+// What a user sees on each button, top to bottom, and what pressing it does, written out here
+// rather than read from the window's table: two buttons swapping captions, colours or actions
+// fail here.
+TEST(frmMainLayout, EachButtonHasItsCaptionColourPlaceAndAction) {
+  const struct {
+    const wchar_t* name;
+    const wchar_t* caption;
+    Rgb background;
+    int top;
+    int tabIndex;
+    MainAction action;
+  } expected[] = {
+      {L"Command1",
+       L"Install Urdu Phonetic - Windows 7",
+       {0xC0, 0xC0, 0xC0},
+       360,
+       0,
+       MainAction::Windows7Install},
+      {L"Command2",
+       L"Install Urdu Phonetic - Windows XP (SP-2)",
+       {0xC0, 0xC0, 0xFF},
+       960,
+       1,
+       MainAction::WindowsXpInstall},
+      {L"Command4", L"&Visit Website", {0xFF, 0xC0, 0xFF}, 1560, 3, MainAction::VisitWebsite},
+      {L"Command5",
+       L"&About Tamlorix Install Urdu Phonetic",
+       {0xFF, 0xE0, 0xC0},
+       2160,
+       4,
+       MainAction::About},
+      {L"Command6", L"&About Programmer", {0xFF, 0xFF, 0xC0}, 2760, 5, MainAction::AboutProgrammer},
+      {L"Command3", L"&Close", {0xFF, 0xC0, 0xC0}, 3600, 2, MainAction::Close},
+  };
+  ASSERT_EQ(kfrmMainButtons.size(), std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    const ButtonSpec& b = kfrmMainButtons[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(b.name, expected[i].name);
+    EXPECT_EQ(b.caption, expected[i].caption);
+    EXPECT_EQ(b.background, expected[i].background);
+    EXPECT_EQ(b.bounds.top, expected[i].top);
+    EXPECT_EQ(b.tabIndex, expected[i].tabIndex);
+    EXPECT_EQ(b.action, expected[i].action);
+  }
+  EXPECT_EQ(kfrmMain.caption, L"Tamlorix Install Urdu Phonetic");
+  EXPECT_EQ(kfrmMain.background, (Rgb{0xC0, 0xFF, 0xC0}));
+  EXPECT_EQ(kfrmMainLine1.colour, (Rgb{0xFF, 0x80, 0x00}));
 }
 
 TEST(frmMainLayout, ButtonsAreOneColumnTopToBottomWithoutOverlap) {

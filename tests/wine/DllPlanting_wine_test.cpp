@@ -125,17 +125,34 @@ class DllPlanting : public ::testing::Test {
     running_ = std::make_unique<ui::Program>(ui::Program::Start(exe, arguments, appFolder_));
     return running_->WaitForWindow(caption);
   }
-  // Gives the window a moment to draw and be used, as anyone would: the system loads theming
-  // and drawing helpers on demand in this time.
+  // Whether the thread that owns `window` is showing a menu.
+  static bool InMenu(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+           (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
+  }
+  // Draws the window and all of its children afresh, returning once they have painted: asked
+  // this way, the system sends each its WM_PAINT and waits for it.
+  static void RepaintNow(HWND window) {
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
+  // Uses the window as anyone would: a click in it, its system menu opened and closed, all of
+  // it drawn afresh. The system loads theming and drawing helpers on demand as these happen;
+  // each is waited for, so they have happened when this returns.
   static void UseWindow(HWND window) {
     ui::BringToFront(window);
     RECT client = ui::ClientRectOnScreen(window);
     ui::ClickAt({client.left + 2, client.top + 2});
     ui::PressKey(VK_SPACE, /*alt=*/true);  // the system menu
-    Sleep(300);
+    EXPECT_TRUE(ui::WaitUntil([&] { return InMenu(window); }, 5s)) << "no system menu";
+    // The first Escape closes the menu, the second leaves menu mode (or reaches the window,
+    // which ignores it).
     ui::PressKey(VK_ESCAPE);
-    InvalidateRect(window, nullptr, TRUE);
-    Sleep(1000);
+    ui::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(ui::WaitUntil([&] { return !InMenu(window); }, 5s)) << "the menu stayed";
+    RepaintNow(window);
   }
 
   static inline std::wstring appFolder_;
@@ -193,9 +210,11 @@ TEST_F(DllPlanting, TheProgramLoadsNoDllFromItsOwnFolder) {
   UseWindow(window);
   // Its buttons' owner-drawn faces and the focus moving through them.
   for (int i = 0; i < 6; ++i) {
+    const HWND focused = ui::FocusOf(window);
     ui::PressKey(VK_TAB);
+    EXPECT_TRUE(ui::WaitUntil([&] { return ui::FocusOf(window) != focused; }, 5s));
   }
-  Sleep(500);
+  RepaintNow(window);
   EXPECT_TRUE(running_->IsRunning());
   EXPECT_TRUE(Markers().empty()) << "loaded from the program's folder: " << Joined(Markers());
 }

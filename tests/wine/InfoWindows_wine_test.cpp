@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <olectl.h>
-#include <shellapi.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -92,10 +91,7 @@ class InfoWindows : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     probe_ = std::make_unique<WebsiteProbe>();
-    // The prefix's first opening of an address starts the shell's helpers; let that happen
-    // before any test counts openings.
-    ShellExecuteW(nullptr, L"open", L"http://warm.up/", nullptr, nullptr, SW_SHOWNORMAL);
-    probe_->WaitForOpened(1);
+    probe_->WarmUp();
   }
   static void TearDownTestSuite() { probe_.reset(); }
 
@@ -108,8 +104,12 @@ class InfoWindows : public ::testing::Test {
     ASSERT_TRUE(ui::WaitUntil([&] { return ui::FocusOf(main_) != nullptr; }));
     // The pointer rests on the window before the first click, as a user's would.
     const RECT client = ui::ClientRectOnScreen(main_);
-    SetCursorPos((client.left + client.right) / 2, client.top + 5);
-    Sleep(200);
+    const POINT rest{(client.left + client.right) / 2, client.top + 5};
+    SetCursorPos(rest.x, rest.y);
+    ASSERT_TRUE(ui::WaitUntil([&] {
+      POINT at{};
+      return GetCursorPos(&at) && at.x == rest.x && at.y == rest.y;
+    }));
   }
   void TearDown() override {
     if (program_ && program_->IsRunning()) {
@@ -128,14 +128,14 @@ class InfoWindows : public ::testing::Test {
   HWND Button(MainAction action) const {
     return ui::FindChildByText(main_, std::wstring(MainButton(action).caption));
   }
-  // Presses a main-window button as a click would, even where another window covers it.
+  // Presses a main-window button as a click would, even where another window covers it, and
+  // returns once the program has handled it.
   void Press(MainAction action) const {
     const HWND button = Button(action);
     ASSERT_NE(button, nullptr);
     // Where the user clicks the main window, it comes to the front first.
     ui::BringToFront(main_);
-    PostMessageW(button, BM_CLICK, 0, 0);
-    Sleep(300);
+    ui::PressButton(button);
   }
   HWND ShowCard() const {
     Press(MainAction::AboutProgrammer);
@@ -146,17 +146,15 @@ class InfoWindows : public ::testing::Test {
     return program_->WaitForWindow(std::wstring(kfrmAbout.caption));
   }
   // A click of the left button on whatever window of `top` lies at a point of its client area,
-  // delivered to that window as the system delivers a click.
+  // delivered to that window as the system delivers a click; returns once it has been handled.
   static void ClickOn(HWND top, POINT point) {
     HWND target = ChildWindowFromPointEx(top, point, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
     if (target == nullptr) {
       target = top;
     }
     MapWindowPoints(top, target, &point, 1);
-    const LPARAM where = MAKELPARAM(point.x, point.y);
-    PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, where);
-    PostMessageW(target, WM_LBUTTONUP, 0, where);
-    Sleep(300);
+    ui::SendMouse(target, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    ui::SendMouse(target, WM_LBUTTONUP, 0, point);
   }
   std::vector<HWND> Cards() const {
     return WindowsWithCaption(program_->Id(), std::wstring(kfrmAboutProgrammer.caption));
@@ -240,9 +238,10 @@ TEST(InfoWindowResources, TheSystemDecodesTheBannerGifAndThePictureJpegAtTheirSi
 
 TEST_F(InfoWindows, VisitWebsiteOpensTheAddressOncePerPressAndTheProgramStays) {
   ui::PressKey('V', true);  // Alt+V: "&Visit Website"
-  EXPECT_EQ(probe_->WaitForOpened(1), std::vector<std::string>{kAddress});
+  EXPECT_EQ(probe_->WaitForOpened(1, program_.get()), std::vector<std::string>{kAddress});
   Press(MainAction::VisitWebsite);
-  EXPECT_EQ(probe_->WaitForOpened(2), (std::vector<std::string>{kAddress, kAddress}));
+  EXPECT_EQ(probe_->WaitForOpened(2, program_.get()),
+            (std::vector<std::string>{kAddress, kAddress}));
   EXPECT_TRUE(program_->IsRunning());
   EXPECT_TRUE(IsWindowVisible(main_));
 }
@@ -250,27 +249,27 @@ TEST_F(InfoWindows, VisitWebsiteOpensTheAddressOncePerPressAndTheProgramStays) {
 TEST_F(InfoWindows, CloseOpensTheWebsiteExactlyOnceAndEnds) {
   ui::PressKey('C', true);  // Alt+C: "&Close"
   EXPECT_TRUE(program_->WaitForExit(15s));
-  EXPECT_EQ(probe_->WaitForOpened(1), std::vector<std::string>{kAddress});
+  EXPECT_EQ(probe_->WaitForOpened(1, program_.get()), std::vector<std::string>{kAddress});
 }
 
 TEST_F(InfoWindows, TheCloseBoxOpensTheWebsiteOnceAndEndsWithTheCardOpen) {
   ASSERT_NE(ShowCard(), nullptr);
   PostMessageW(main_, WM_CLOSE, 0, 0);
   EXPECT_TRUE(program_->WaitForExit(15s));
-  EXPECT_EQ(probe_->WaitForOpened(1), std::vector<std::string>{kAddress});
+  EXPECT_EQ(probe_->WaitForOpened(1, program_.get()), std::vector<std::string>{kAddress});
 }
 
 TEST_F(InfoWindows, AltF4OpensTheWebsiteOnceAndEnds) {
   ui::BringToFront(main_);
   ui::PressKey(VK_F4, true);
   EXPECT_TRUE(program_->WaitForExit(15s));
-  EXPECT_EQ(probe_->WaitForOpened(1), std::vector<std::string>{kAddress});
+  EXPECT_EQ(probe_->WaitForOpened(1, program_.get()), std::vector<std::string>{kAddress});
 }
 
 TEST_F(InfoWindows, TheSystemMenusCloseOpensTheWebsiteOnceAndEnds) {
   PostMessageW(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(program_->WaitForExit(15s));
-  EXPECT_EQ(probe_->WaitForOpened(1), std::vector<std::string>{kAddress});
+  EXPECT_EQ(probe_->WaitForOpened(1, program_.get()), std::vector<std::string>{kAddress});
 }
 
 TEST_F(InfoWindows, LoggingOffOpensTheWebsiteOnceAndEnds) {
@@ -283,7 +282,7 @@ TEST_F(InfoWindows, LoggingOffOpensTheWebsiteOnceAndEnds) {
             0);
   EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
   EXPECT_TRUE(program_->WaitForExit(15s));
-  EXPECT_EQ(probe_->WaitForOpened(1), std::vector<std::string>{kAddress});
+  EXPECT_EQ(probe_->WaitForOpened(1, program_.get()), std::vector<std::string>{kAddress});
 }
 
 TEST_F(InfoWindows, ShuttingDownOpensTheWebsiteOnceAndEnds) {
@@ -292,7 +291,7 @@ TEST_F(InfoWindows, ShuttingDownOpensTheWebsiteOnceAndEnds) {
             0);
   EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
   EXPECT_TRUE(program_->WaitForExit(15s));
-  EXPECT_EQ(probe_->WaitForOpened(1), std::vector<std::string>{kAddress});
+  EXPECT_EQ(probe_->WaitForOpened(1, program_.get()), std::vector<std::string>{kAddress});
 }
 
 // The About Programmer window ------------------------------------------------------------------
@@ -484,17 +483,19 @@ TEST_F(InfoWindows, TheAboutLinkOpensTheWebsiteByClickAndByKeyboardAndTheProgram
   ui::BringToFront(about);
   const PixelRect linkBox = ToPixels(kfrmAboutLabels[1].bounds, kDpi);
   ClickOn(about, {linkBox.left + 20, linkBox.top + linkBox.height / 2});
-  EXPECT_EQ(probe_->WaitForOpened(1), std::vector<std::string>{kAddress});
+  EXPECT_EQ(probe_->WaitForOpened(1, program_.get()), std::vector<std::string>{kAddress});
 
   const HWND link = ui::FindChildByText(about, L"www.tamlorix.com");
   ASSERT_NE(link, nullptr);
   EXPECT_EQ(ui::FocusOf(about), link);
+  // The window takes keys in order: once Enter has opened the site, Tab has been taken too.
   ui::PressKey(VK_TAB);
-  EXPECT_EQ(ui::FocusOf(about), link) << "the one place Tab can go";
   ui::PressKey(VK_RETURN);
-  EXPECT_EQ(probe_->WaitForOpened(2).size(), 2u);
+  EXPECT_EQ(probe_->WaitForOpened(2, program_.get()).size(), 2u);
+  EXPECT_EQ(ui::FocusOf(about), link) << "the one place Tab can go";
   ui::PressKey(VK_SPACE);
-  EXPECT_EQ(probe_->WaitForOpened(3), (std::vector<std::string>{kAddress, kAddress, kAddress}));
+  EXPECT_EQ(probe_->WaitForOpened(3, program_.get()),
+            (std::vector<std::string>{kAddress, kAddress, kAddress}));
 
   EXPECT_TRUE(program_->IsRunning());
   EXPECT_TRUE(IsWindowVisible(about));

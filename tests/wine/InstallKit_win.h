@@ -8,6 +8,7 @@
 // after windows.h
 #include <shellapi.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "Identity.h"
 #include "UiDriver_win.h"
+#include "core/Identity.h"
 #include "windows/frmMainLayout.h"
 
 namespace install_test {
@@ -161,14 +162,6 @@ inline std::vector<Started> ProbeStarts() {
     starts.push_back(started);
   }
   return starts;
-}
-
-// Waits until the probes have been started `count` times, then a moment more so that a start
-// too many shows up as well.
-inline std::vector<Started> WaitForStarts(std::size_t count) {
-  ui::WaitUntil([&] { return ProbeStarts().size() >= count; }, 15s);
-  Sleep(300);
-  return ProbeStarts();
 }
 
 struct MessageBoxSeen {
@@ -416,6 +409,47 @@ class Install : public ::testing::Test {
   }
 
   bool EndsSoon() { return program_->WaitForExit(10s); }
+
+  // Waits until the probes have been started `count` times, and then until nothing more can
+  // start: the program (and `other`, a second copy) has finished what it was doing (see
+  // ui::Program::Answers), and nothing it started is still running. Each probe logs its start
+  // before it ends, so the log then holds every start, a start too many included.
+  std::vector<Started> WaitForStarts(std::size_t count, const ui::Program* other = nullptr) const {
+    ui::WaitUntil([&] { return ProbeStarts().size() >= count; }, 15s);
+    std::vector<DWORD> starters;
+    for (const ui::Program* program : {static_cast<const ui::Program*>(program_.get()), other}) {
+      if (program != nullptr) {
+        program->Answers();
+        starters.push_back(program->Id());
+      }
+    }
+    std::wstring stillRunning;
+    EXPECT_TRUE(ui::WaitUntil(
+        [&] {
+          stillRunning.clear();
+          for (const ui::RunningProcess& running : ui::RunningProcesses()) {
+            if (std::find(starters.begin(), starters.end(), running.parentId) != starters.end()) {
+              stillRunning += running.file + L" ";
+            }
+          }
+          return stillRunning.empty();
+        },
+        15s))
+        << "a program the program started is still running: " << stillRunning;
+    return ProbeStarts();
+  }
+
+  // The bytes of install.vbs as the script host must get them, kept beside the tests, and as
+  // the program wrote them.
+  static std::string KeptScript() {
+    const std::vector<char> bytes =
+        Bytes(fs::path(ui::EnvPath("TIUP_SOURCE")) / L"tests" / L"expected" / L"install.vbs");
+    return {bytes.begin(), bytes.end()};
+  }
+  std::string WrittenScript() const {
+    const std::vector<char> bytes = Bytes(ScriptPath());
+    return {bytes.begin(), bytes.end()};
+  }
 
   static inline fs::path scriptHost_;
   std::unique_ptr<ui::Program> program_;

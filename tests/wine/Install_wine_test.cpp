@@ -58,10 +58,7 @@ TEST_P(InstallFrom, BothFlowsLaunchInstallAndConfirmAndNoDecoyEverRuns) {
   Click(window, MainAction::WindowsXpInstall);
   Expect(kInsertCd, kfrmMain.caption, true, {IDYES, IDNO}, IDYES);
   ExpectInstalled();
-  const std::vector<char> script = Bytes(ScriptPath());
-  EXPECT_EQ(script.size(), 574u);
-  EXPECT_EQ(std::string(script.begin(), script.begin() + 12), "Dim oShell\r\n");
-  EXPECT_EQ(std::string(script.end() - 4, script.end()), "\r\n\r\n");
+  EXPECT_EQ(WrittenScript(), KeptScript());
   ExpectInstalledFonts(kFonts);
   starts = WaitForStarts(4);
   ASSERT_EQ(starts.size(), 4u);
@@ -154,7 +151,7 @@ TEST_F(Install, AMissingSetupProgramIsReportedAndEndsTheProgram) {
   EXPECT_NE(box->text.find(SetupPath()), std::wstring::npos);
   Press(*box, IDOK);
   EXPECT_TRUE(EndsSoon());
-  EXPECT_EQ(Bytes(ScriptPath()).size(), 574u);
+  EXPECT_EQ(WrittenScript(), KeptScript());
   const auto starts = WaitForStarts(1);
   ASSERT_EQ(starts.size(), 1u);
   ExpectScriptHostStart(starts[0]);
@@ -303,10 +300,9 @@ TEST_F(ScriptFile, ALinkOrHardLinkAtTheScriptsNameIsReplacedAndWhatItLedToIsUnto
     const auto starts = WaitForStarts(2);
     ASSERT_EQ(starts.size(), 2u);
 
-    const std::vector<char> script = Bytes(ScriptPath());
-    EXPECT_EQ(script.size(), 574u);
-    EXPECT_EQ(std::string(script.begin(), script.begin() + 12), "Dim oShell\r\n");
-    EXPECT_EQ(ScriptHostRead(), std::string(script.begin(), script.end()));
+    const std::string script = WrittenScript();
+    EXPECT_EQ(script, KeptScript());
+    EXPECT_EQ(ScriptHostRead(), script);
     const std::vector<char> after = Bytes(precious);
     EXPECT_EQ(std::string(after.begin(), after.end()), kPrecious);
     EXPECT_FALSE(fs::exists(notYetThere));
@@ -354,9 +350,9 @@ TEST_F(ScriptFile, IsWrittenAfreshOnANetworkShareToo) {
   ChooseWindowsXpAndAnswerYes(window);
   ExpectInstalled();
   ASSERT_EQ(WaitForStarts(2).size(), 2u);
-  const std::vector<char> script = Bytes(ScriptPath());
-  EXPECT_EQ(script.size(), 574u);
-  EXPECT_EQ(ScriptHostRead(), std::string(script.begin(), script.end()));
+  const std::string script = WrittenScript();
+  EXPECT_EQ(script, KeptScript());
+  EXPECT_EQ(ScriptHostRead(), script);
   EXPECT_TRUE(LeftBeside(ScriptPath().substr(0, ScriptPath().rfind(L'\\'))).empty());
 }
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "Identity.h"
 #include "UiDriver_win.h"
+#include "core/Identity.h"
 #include "platform/Handles_win.h"
 #include "tests/layout/DefinitionCheck.h"
 #include "tests/layout/LayoutDllReader.h"

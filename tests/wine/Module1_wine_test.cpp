@@ -12,7 +12,7 @@ TEST(GetSpecialFolder, GivesTheFontsFolderWithoutATrailingBackslash) {
   wchar_t windows[MAX_PATH] = {};
   ASSERT_NE(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
   const int fonts = 20;
-  const std::wstring folder = GetSpecialFolder(fonts);
+  const std::wstring folder = GetSpecialFolder(fonts, nullptr);
   EXPECT_EQ(CompareStringOrdinal(folder.c_str(), -1, (std::wstring(windows) + L"\\Fonts").c_str(),
                                  -1, TRUE),
             CSTR_EQUAL)
@@ -22,10 +22,10 @@ TEST(GetSpecialFolder, GivesTheFontsFolderWithoutATrailingBackslash) {
 
 TEST(GetSpecialFolder, GivesNothingForAnIdentifierTheSystemDoesNotKnow) {
   const int unknown = 0x7F;
-  EXPECT_EQ(GetSpecialFolder(unknown), L"");
+  EXPECT_EQ(GetSpecialFolder(unknown, nullptr), L"");
   // A known folder that is no file-system folder (the Control Panel) has no path either.
   const int controlPanel = 3;
-  EXPECT_EQ(GetSpecialFolder(controlPanel), L"");
+  EXPECT_EQ(GetSpecialFolder(controlPanel, nullptr), L"");
 }
 
 }  // namespace

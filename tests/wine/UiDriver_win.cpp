@@ -5,6 +5,9 @@
 #include <fstream>
 #include <stdexcept>
 
+// after windows.h
+#include <tlhelp32.h>
+
 namespace ui {
 
 std::wstring ToWindowsPath(std::wstring path) {
@@ -97,6 +100,40 @@ std::vector<HWND> Program::TopLevelWindows() const {
   return search.found;
 }
 
+namespace {
+
+BOOL CALLBACK TakeFirstWindow(HWND window, LPARAM param) {
+  *reinterpret_cast<HWND*>(param) = window;
+  return FALSE;
+}
+
+// Sent to the thread that owns `window`; true once it answers.
+bool AnswersAt(HWND window, std::chrono::milliseconds timeout) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeout.count()),
+                             &result) != 0;
+}
+
+}  // namespace
+
+bool Program::Answers(std::chrono::milliseconds timeout) const {
+  HWND window = nullptr;
+  EnumThreadWindows(threadId_, &TakeFirstWindow, reinterpret_cast<LPARAM>(&window));
+  return window != nullptr && AnswersAt(window, timeout);
+}
+
+std::vector<RunningProcess> RunningProcesses() {
+  std::vector<RunningProcess> running;
+  const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+       more = Process32NextW(snapshot.Get(), &entry)) {
+    running.push_back({entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
+  }
+  return running;
+}
+
 HWND Program::WaitForWindow(const std::wstring& caption, std::chrono::milliseconds timeout) const {
   HWND result = nullptr;
   WaitUntil(
@@ -186,9 +223,16 @@ INPUT KeyInput(WORD key, bool up) {
   return input;
 }
 
-void Settle() {
-  // Let the target process take the input before the next step looks at the result.
-  Sleep(300);
+// Moves the pointer and waits until the system has it there, so that a click after it lands
+// where the pointer is.
+void MovePointer(INPUT move, POINT screenPoint) {
+  SendInput(1, &move, sizeof(INPUT));
+  WaitUntil(
+      [&] {
+        POINT at{};
+        return GetCursorPos(&at) && at.x == screenPoint.x && at.y == screenPoint.y;
+      },
+      2s);
 }
 
 }  // namespace
@@ -210,7 +254,10 @@ void PressKey(WORD virtualKey, bool alt, bool shift) {
     inputs.push_back(KeyInput(VK_MENU, true));
   }
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  Settle();
+}
+
+bool WaitForFocus(HWND window, HWND expected, std::chrono::milliseconds timeout) {
+  return WaitUntil([&] { return FocusOf(window) == expected; }, timeout);
 }
 
 void ClickAt(POINT screenPoint) {
@@ -225,10 +272,8 @@ void ClickAt(POINT screenPoint) {
   inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
   inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &inputs[0], sizeof(INPUT));
-  Sleep(50);
+  MovePointer(inputs[0], screenPoint);
   SendInput(2, &inputs[1], sizeof(INPUT));
-  Settle();
 }
 
 void DoubleClickAt(POINT screenPoint) {
@@ -245,10 +290,8 @@ void DoubleClickAt(POINT screenPoint) {
   inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
   inputs[3].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
   inputs[4].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &inputs[0], sizeof(INPUT));
-  Sleep(50);
+  MovePointer(inputs[0], screenPoint);
   SendInput(4, &inputs[1], sizeof(INPUT));
-  Settle();
 }
 
 void ClickClient(HWND window, int x, int y) {
@@ -261,6 +304,16 @@ void ClickCentre(HWND window) {
   RECT rect{};
   GetClientRect(window, &rect);
   ClickClient(window, rect.right / 2, rect.bottom / 2);
+}
+
+void PressButton(HWND button) {
+  SendNotifyMessageW(button, BM_CLICK, 0, 0);
+  AnswersAt(button, 10s);
+}
+
+void SendMouse(HWND window, UINT message, WPARAM keys, POINT client) {
+  SendNotifyMessageW(window, message, keys, MAKELPARAM(client.x, client.y));
+  AnswersAt(window, 10s);
 }
 
 COLORREF ScreenPixel(POINT screenPoint) {

@@ -36,6 +36,11 @@ class Program {
   HWND WaitForWindow(const std::wstring& caption, std::chrono::milliseconds timeout = 20s) const;
   // Every visible top-level window of this process.
   std::vector<HWND> TopLevelWindows() const;
+  // Whether the program's thread answers a message sent now (false once it has ended). A thread
+  // handles the messages sent to it in the order they came, and only where it takes messages:
+  // back in its loop, or waiting in a message box or on a call to another program. So the
+  // answer means that whatever it was doing when the message came has finished or is waiting.
+  bool Answers(std::chrono::milliseconds timeout = 10s) const;
 
  private:
   UniqueKernelHandle process_;
@@ -52,6 +57,13 @@ std::vector<HWND> ChildrenInZOrder(HWND parent);
 HWND FindChildByText(HWND parent, const std::wstring& text);
 // The window that has the keyboard focus in the thread that owns `window`.
 HWND FocusOf(HWND window);
+// Processes now running, with the process that started each and its program's file name.
+struct RunningProcess {
+  DWORD id;
+  DWORD parentId;
+  std::wstring file;
+};
+std::vector<RunningProcess> RunningProcesses();
 // Polls `condition` until it holds or the time runs out.
 template <typename Condition>
 bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = 10s) {
@@ -67,14 +79,24 @@ bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = 10s) {
   }
 }
 
-// Input as a user gives it: through the system's input queue, to the foreground window.
+// Input as a user gives it: through the system's input queue, to the foreground window. Each
+// returns once the input is queued: wait for what it should do (the focus moving, a window
+// appearing), or follow it with input whose effect shows that everything before it was taken.
 void BringToFront(HWND window);
 void PressKey(WORD virtualKey, bool alt = false, bool shift = false);
+// Waits until the keyboard focus in `window`'s thread is on `expected`.
+bool WaitForFocus(HWND window, HWND expected, std::chrono::milliseconds timeout = 5s);
 void ClickAt(POINT screenPoint);
 // Two clicks in one burst of input, well inside the system's double-click time.
 void DoubleClickAt(POINT screenPoint);
 void ClickClient(HWND window, int x, int y);
 void ClickCentre(HWND window);
+// Presses a button as its click does (BM_CLICK), and returns once its thread has handled the
+// click, or waits in a window the click opened (a message box): the click and then a WM_NULL are
+// sent, and a thread handles what is sent to it in that order.
+void PressButton(HWND button);
+// Sends a mouse message to a window in the same way, returning once it has been handled.
+void SendMouse(HWND window, UINT message, WPARAM keys, POINT client);
 
 // Reads the screen as a user sees it.
 COLORREF ScreenPixel(POINT screenPoint);

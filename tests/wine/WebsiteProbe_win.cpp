@@ -1,10 +1,12 @@
 #include "WebsiteProbe_win.h"
 
+#include <shellapi.h>
+
 #include <cstdlib>
+#include <cwctype>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include "UiDriver_win.h"
 
 namespace {
 
@@ -41,6 +43,12 @@ WebsiteProbe::~WebsiteProbe() {
   }
 }
 
+void WebsiteProbe::WarmUp() const {
+  ShellExecuteW(nullptr, L"open", L"http://warm.up/", nullptr, nullptr, SW_SHOWNORMAL);
+  WaitForOpened(1);
+  Clear();
+}
+
 void WebsiteProbe::Clear() const { DeleteFileW(log_.c_str()); }
 
 std::vector<Opening> WebsiteProbe::Openings() const {
@@ -67,8 +75,29 @@ std::vector<std::string> WebsiteProbe::Opened() const {
   return addresses;
 }
 
-std::vector<std::string> WebsiteProbe::WaitForOpened(std::size_t count) const {
+std::vector<std::string> WebsiteProbe::WaitForOpened(std::size_t count,
+                                                     const ui::Program* program) const {
   ui::WaitUntil([&] { return Opened().size() >= count; }, std::chrono::seconds(15));
-  Sleep(1500);
+  if (program != nullptr) {
+    program->Answers();
+  }
+  std::wstring probe = std::filesystem::path(ui::EnvPath("TIUP_URL_PROBE")).filename().wstring();
+  const auto lower = [](std::wstring text) {
+    for (wchar_t& c : text) {
+      c = static_cast<wchar_t>(std::towlower(c));
+    }
+    return text;
+  };
+  probe = lower(probe);
+  ui::WaitUntil(
+      [&] {
+        for (const ui::RunningProcess& running : ui::RunningProcesses()) {
+          if (lower(std::filesystem::path(running.file).filename().wstring()) == probe) {
+            return false;
+          }
+        }
+        return true;
+      },
+      std::chrono::seconds(15));
   return Opened();
 }

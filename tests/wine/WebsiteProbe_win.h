@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "UiDriver_win.h"
+
 // One address the probe was given, and the process that started the probe.
 struct Opening {
   std::string address;
@@ -23,15 +25,20 @@ class WebsiteProbe {
   WebsiteProbe& operator=(const WebsiteProbe&) = delete;
   ~WebsiteProbe();
 
+  // Opens an address once, waits for it and forgets it: the prefix's first opening starts the
+  // shell's helpers, which should be done before any test counts openings.
+  void WarmUp() const;
   // Forgets what was recorded so far.
   void Clear() const;
   // Every address opened since the last Clear, in order.
   std::vector<std::string> Opened() const;
   // The same, each with the process that started the probe.
   std::vector<Opening> Openings() const;
-  // Waits until at least `count` addresses arrived, then a moment more so that a surplus opening
-  // shows too, and returns them all.
-  std::vector<std::string> WaitForOpened(std::size_t count) const;
+  // Waits until at least `count` addresses arrived, and then until nothing more can arrive:
+  // `program` (where given) has finished what it was doing (see ui::Program::Answers), and no
+  // probe is still running (each logs before it ends). Returns them all, a surplus included.
+  std::vector<std::string> WaitForOpened(std::size_t count,
+                                         const ui::Program* program = nullptr) const;
 
  private:
   std::wstring log_;

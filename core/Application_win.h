@@ -9,7 +9,8 @@
 
 #include "platform/SystemError.h"
 
-// The application's lifetime, its folder and its report of uncaught errors (the Win32 half).
+// What every part of the program shares at run time: its folder, its message box, its end, and
+// the report of an error no handler caught with the one place that turns an error into it.
 
 // The folder of the running program, read afresh on every call.
 std::wstring AppFolder();
@@ -37,12 +38,3 @@ void RunHandler(HWND owner, Handler&& handler) noexcept {
     ReportUncaughtError(owner, error);
   }
 }
-
-// Keyboard handling of a top-level window, given each queued message before it is dispatched;
-// returns true when it consumed the message.
-using KeyboardFilter = bool (*)(HWND topLevel, MSG& message);
-void RegisterKeyboardFilter(HWND topLevel, KeyboardFilter filter);
-void UnregisterKeyboardFilter(HWND topLevel);
-
-// The one message loop; returns when WM_QUIT arrives.
-int RunMessageLoop();

@@ -1,4 +1,4 @@
-#include "app/AppFolder.h"
+#include "core/AppFolder.h"
 
 #include <algorithm>
 #include <iterator>
