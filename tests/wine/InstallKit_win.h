@@ -428,7 +428,10 @@ class Install : public ::testing::Test {
         [&] {
           stillRunning.clear();
           for (const ui::RunningProcess& running : ui::RunningProcesses()) {
-            if (std::find(starters.begin(), starters.end(), running.parentId) != starters.end()) {
+            // Wine starts its desktop process (explorer.exe) from the first program of a fresh
+            // session that creates a window; it stays for the session and is not ours.
+            if (std::find(starters.begin(), starters.end(), running.parentId) != starters.end() &&
+                _wcsicmp(running.file.c_str(), L"explorer.exe") != 0) {
               stillRunning += running.file + L" ";
             }
           }
