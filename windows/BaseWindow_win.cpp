@@ -42,7 +42,7 @@ HICON SharedIcon(HINSTANCE instance, int iconId, int widthMetric, int heightMetr
 void BaseWindow::Create(const Frame& frame, HWND owner, HINSTANCE instance) {
   const std::wstring what(frame.what);
   dpi_ = SystemDpi();
-  background_.Reset(CreateSolidBrush(ToColorRef(frame.spec.background)));
+  background_.Reset(CreateSolidBrush(ToColorRef(frame.window.background)));
 
   // A window closed with its close box is created anew on its next Show: its class stays.
   WNDCLASSEXW windowClass{};
@@ -61,8 +61,8 @@ void BaseWindow::Create(const Frame& frame, HWND owner, HINSTANCE instance) {
     }
   }
 
-  RECT rect{0, 0, TwipsToPixels(frame.spec.clientWidth, dpi_),
-            TwipsToPixels(frame.spec.clientHeight, dpi_)};
+  RECT rect{0, 0, TwipsToPixels(frame.window.clientWidth, dpi_),
+            TwipsToPixels(frame.window.clientHeight, dpi_)};
   if (!AdjustWindowRectEx(&rect, frame.style, FALSE, frame.exStyle)) {
     ThrowLastError(what + L"'s size");
   }
@@ -70,7 +70,7 @@ void BaseWindow::Create(const Frame& frame, HWND owner, HINSTANCE instance) {
   const int height = rect.bottom - rect.top;
   const POINT place = frame.placement == Placement::CentredOnOwner ? CentredOn(owner, width, height)
                                                                    : CentredOnScreen(width, height);
-  const std::wstring caption(frame.spec.caption);
+  const std::wstring caption(frame.window.caption);
   if (CreateWindowExW(frame.exStyle, frame.className, caption.c_str(), frame.style, place.x,
                       place.y, width, height, owner, nullptr, instance, this) == nullptr) {
     ThrowLastError(what);

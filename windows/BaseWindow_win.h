@@ -22,7 +22,7 @@ class BaseWindow {
   // styles, its icon and where it goes. `what` names it in error texts ("the main window").
   struct Frame {
     const wchar_t* className;
-    const WindowSpec& spec;
+    const WindowSpec& window;  // caption, client size, background
     DWORD style;
     DWORD exStyle;
     int iconId;

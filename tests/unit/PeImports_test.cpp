@@ -18,7 +18,7 @@ struct Dll {
   std::vector<std::string> functions;  // "#N" imports ordinal N
 };
 
-struct Spec {
+struct PeShape {
   bool wide = false;  // PE32+ (x64) rather than PE32 (x86)
   bool isDll = false;
   pe::Version os{5, 1};
@@ -38,11 +38,11 @@ void Put(Bytes& b, std::size_t at, std::uint64_t value, int size) {
 
 // A PE image as a linker lays it out: headers in the first 0x200 bytes, one section at RVA
 // 0x1000 holding the import descriptors, the DLL names, the hint/name entries and the thunks.
-Bytes Image(const Spec& spec) {
+Bytes Image(const PeShape& shape) {
   constexpr std::uint32_t kRva = 0x1000;
   constexpr std::uint32_t kRaw = 0x200;
-  const int thunk = spec.wide ? 8 : 4;
-  Bytes data((spec.imports.size() + 1) * 20 + (spec.delayLoaded.size() + 1) * 32);
+  const int thunk = shape.wide ? 8 : 4;
+  Bytes data((shape.imports.size() + 1) * 20 + (shape.delayLoaded.size() + 1) * 32);
   const auto addDll = [&](const Dll& dll, std::size_t descriptor, bool delayed) {
     const std::size_t name = data.size();
     data.insert(data.end(), dll.name.begin(), dll.name.end());
@@ -50,7 +50,7 @@ Bytes Image(const Spec& spec) {
     std::vector<std::uint64_t> thunks;
     for (const std::string& function : dll.functions) {
       if (function[0] == '#') {
-        thunks.push_back((spec.wide ? 1ULL << 63 : 1ULL << 31) | std::stoul(function.substr(1)));
+        thunks.push_back((shape.wide ? 1ULL << 63 : 1ULL << 31) | std::stoul(function.substr(1)));
         continue;
       }
       thunks.push_back(kRva + data.size());
@@ -74,12 +74,12 @@ Bytes Image(const Spec& spec) {
       Put(data, descriptor + 16, kRva + table, 4);
     }
   };
-  for (std::size_t i = 0; i < spec.imports.size(); ++i) {
-    addDll(spec.imports[i], i * 20, false);
+  for (std::size_t i = 0; i < shape.imports.size(); ++i) {
+    addDll(shape.imports[i], i * 20, false);
   }
-  const std::size_t delayTable = (spec.imports.size() + 1) * 20;
-  for (std::size_t i = 0; i < spec.delayLoaded.size(); ++i) {
-    addDll(spec.delayLoaded[i], delayTable + i * 32, true);
+  const std::size_t delayTable = (shape.imports.size() + 1) * 20;
+  for (std::size_t i = 0; i < shape.delayLoaded.size(); ++i) {
+    addDll(shape.delayLoaded[i], delayTable + i * 32, true);
   }
 
   Bytes image(kRaw);
@@ -87,24 +87,24 @@ Bytes Image(const Spec& spec) {
   image[1] = 'Z';
   Put(image, 0x3C, 0x40, 4);
   Put(image, 0x40, 0x00004550, 4);
-  Put(image, 0x44, spec.wide ? pe::kMachineAmd64 : pe::kMachineI386, 2);
+  Put(image, 0x44, shape.wide ? pe::kMachineAmd64 : pe::kMachineI386, 2);
   Put(image, 0x46, 1, 2);  // one section
-  const std::uint16_t optionalSize = spec.wide ? 240 : 224;
+  const std::uint16_t optionalSize = shape.wide ? 240 : 224;
   Put(image, 0x54, optionalSize, 2);
-  Put(image, 0x56, 0x0002 | (spec.isDll ? 0x2000 : 0), 2);
+  Put(image, 0x56, 0x0002 | (shape.isDll ? 0x2000 : 0), 2);
   const std::size_t optional = 0x58;
-  Put(image, optional, spec.wide ? 0x20B : 0x10B, 2);
-  Put(image, optional + 40, spec.os.major, 2);
-  Put(image, optional + 42, spec.os.minor, 2);
-  Put(image, optional + 48, spec.subsystem.major, 2);
-  Put(image, optional + 50, spec.subsystem.minor, 2);
+  Put(image, optional, shape.wide ? 0x20B : 0x10B, 2);
+  Put(image, optional + 40, shape.os.major, 2);
+  Put(image, optional + 42, shape.os.minor, 2);
+  Put(image, optional + 48, shape.subsystem.major, 2);
+  Put(image, optional + 50, shape.subsystem.minor, 2);
   Put(image, optional + 60, kRaw, 4);
-  const std::size_t directories = optional + (spec.wide ? 108 : 92);
+  const std::size_t directories = optional + (shape.wide ? 108 : 92);
   Put(image, directories, 16, 4);
-  if (!spec.imports.empty()) {
+  if (!shape.imports.empty()) {
     Put(image, directories + 4 + 8 * 1, kRva, 4);
   }
-  if (!spec.delayLoaded.empty()) {
+  if (!shape.delayLoaded.empty()) {
     Put(image, directories + 4 + 8 * 13, kRva + delayTable, 4);
   }
   const std::size_t section = optional + optionalSize;
@@ -137,14 +137,14 @@ const char* const kList =
 
 TEST(PeImports, EveryImportOfAnX86AndAnX64ImageIsReadByNameOrdinalAndDelayLoad) {
   for (const bool wide : {false, true}) {
-    Spec spec;
-    spec.wide = wide;
-    spec.isDll = wide;
-    spec.os = {4, 0};
-    spec.subsystem = {5, 2};
-    spec.imports = {{"KERNEL32.dll", {"CloseHandle", "#17"}}, {"USER32.dll", {"MessageBoxW"}}};
-    spec.delayLoaded = {{"SHELL32.dll", {"ShellExecuteW"}}};
-    const pe::Image image = pe::ReadImage(Image(spec));
+    PeShape shape;
+    shape.wide = wide;
+    shape.isDll = wide;
+    shape.os = {4, 0};
+    shape.subsystem = {5, 2};
+    shape.imports = {{"KERNEL32.dll", {"CloseHandle", "#17"}}, {"USER32.dll", {"MessageBoxW"}}};
+    shape.delayLoaded = {{"SHELL32.dll", {"ShellExecuteW"}}};
+    const pe::Image image = pe::ReadImage(Image(shape));
     EXPECT_EQ(image.machine, wide ? 0x8664 : 0x014C);
     EXPECT_EQ(image.isDll, wide);
     EXPECT_EQ(pe::ToString(image.os), "4.0");
@@ -157,15 +157,15 @@ TEST(PeImports, EveryImportOfAnX86AndAnX64ImageIsReadByNameOrdinalAndDelayLoad) 
 
 TEST(PeImports, APlantedGetTickCount64IsTheOneProblemOfAnImageMadeForXp) {
   const auto allowed = pe::AllowedImports::Parse(kList);
-  Spec spec;
-  spec.imports = {{"kernel32.dll", {"GetTickCount", "GetTickCount64", "CloseHandle"}},
+  PeShape shape;
+  shape.imports = {{"kernel32.dll", {"GetTickCount", "GetTickCount64", "CloseHandle"}},
                   {"USER32.dll", {"MessageBoxW"}}};
-  EXPECT_EQ(pe::XpProblems(pe::ReadImage(Image(spec)), allowed),
+  EXPECT_EQ(pe::XpProblems(pe::ReadImage(Image(shape)), allowed),
             std::vector<std::string>{"kernel32.dll!GetTickCount64 is not in the list of functions "
                                      "checked as present on 32-bit Windows XP SP2"});
-  spec.imports = {};
-  spec.delayLoaded = {{"USER32.dll", {"#2", "MessageBoxW", "MessageBoxIndirectW"}}};
-  EXPECT_EQ(pe::XpProblems(pe::ReadImage(Image(spec)), allowed),
+  shape.imports = {};
+  shape.delayLoaded = {{"USER32.dll", {"#2", "MessageBoxW", "MessageBoxIndirectW"}}};
+  EXPECT_EQ(pe::XpProblems(pe::ReadImage(Image(shape)), allowed),
             (std::vector<std::string>{
                 "USER32.dll ordinal 2 (delay-loaded) is imported by number, which no "
                 "documentation names",
@@ -176,8 +176,8 @@ TEST(PeImports, APlantedGetTickCount64IsTheOneProblemOfAnImageMadeForXp) {
 TEST(PeImports, ProgramsAreMarkedForXpAndNoImageAsksForALaterWindows) {
   const auto allowed = pe::AllowedImports::Parse(kList);
   const auto problems = [&](bool wide, bool isDll, pe::Version os, pe::Version subsystem) {
-    Spec spec{wide, isDll, os, subsystem, {}, {}};
-    return pe::XpProblems(pe::ReadImage(Image(spec)), allowed);
+    PeShape shape{wide, isDll, os, subsystem, {}, {}};
+    return pe::XpProblems(pe::ReadImage(Image(shape)), allowed);
   };
   EXPECT_TRUE(problems(false, false, {5, 1}, {5, 1}).empty());
   EXPECT_TRUE(problems(false, true, {4, 0}, {4, 0}).empty());  // a DLL only needs to load
@@ -193,9 +193,9 @@ TEST(PeImports, ProgramsAreMarkedForXpAndNoImageAsksForALaterWindows) {
 }
 
 TEST(PeImports, BrokenInputIsRefusedRatherThanPassed) {
-  Spec spec;
-  spec.imports = {{"KERNEL32.dll", {"CloseHandle"}}};
-  Bytes image = Image(spec);
+  PeShape shape;
+  shape.imports = {{"KERNEL32.dll", {"CloseHandle"}}};
+  Bytes image = Image(shape);
   image.resize(image.size() - 8);  // the thunks cut off
   EXPECT_THROW(pe::ReadImage(image), std::runtime_error);
   EXPECT_THROW(pe::ReadImage(Bytes{'M', 'Z'}), std::runtime_error);
