@@ -159,7 +159,7 @@ TEST(PeImports, APlantedGetTickCount64IsTheOneProblemOfAnImageMadeForXp) {
   const auto allowed = pe::AllowedImports::Parse(kList);
   PeShape shape;
   shape.imports = {{"kernel32.dll", {"GetTickCount", "GetTickCount64", "CloseHandle"}},
-                  {"USER32.dll", {"MessageBoxW"}}};
+                   {"USER32.dll", {"MessageBoxW"}}};
   EXPECT_EQ(pe::XpProblems(pe::ReadImage(Image(shape)), allowed),
             std::vector<std::string>{"kernel32.dll!GetTickCount64 is not in the list of functions "
                                      "checked as present on 32-bit Windows XP SP2"});
