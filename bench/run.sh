@@ -22,19 +22,25 @@ for f in "$shipped" "$timed" "$floor" "$floor_controls" "$x64/bench/bench_probe.
   [ -f "$f" ] || { echo "bench: $f is missing; build first (./dev.sh bench)" >&2; exit 1; }
 done
 
-# Start-up and memory: the x64 build of the same sources, because the shipped 32-bit program
-# cannot run where 32-bit code cannot execute; on a machine that can, the 32-bit one is timed.
-if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-  timed="$shipped"; floor="$x86/bench/bench_floor.exe"
-  floor_controls="$x86/bench/bench_floor_controls.exe"; probe_build=$x86; timed_note="32-bit (shipped) build"
-else
-  probe_build=$x64; timed_note="64-bit build of the same sources (this machine cannot execute 32-bit code)"
-fi
+# Start-up and memory: the shipped 32-bit program against its own floors, natively where this
+# machine executes 32-bit code, else under emulation (wine-run.sh says which); and the x64 build
+# of the same sources against its floors, natively.
+for f in "$x86/bench/bench_floor.exe" "$x86/bench/bench_floor_controls.exe" "$x86/bench/bench_probe.exe"; do
+  [ -f "$f" ] || { echo "bench: $f is missing; build first (./dev.sh bench)" >&2; exit 1; }
+done
+x86_mode=$("$x86/wine-run.sh" --x86-mode)
 load_before=$(cut -d' ' -f1 /proc/loadavg)
 echo "== Start-up and memory: $rounds rounds, the floors and the program in turns, under Wine" >&2
-"$probe_build/wine-run.sh" --init
-runs=$("$probe_build/wine-run.sh" "$probe_build/bench/bench_probe.exe" "$rounds" \
+"$x64/wine-run.sh" --init
+runs=$("$x64/wine-run.sh" "$x64/bench/bench_probe.exe" "$rounds" \
   "$PWD/$floor" "$PWD/$timed" "$PWD/$floor_controls" | tr -d '\r')
+"$x64/wine-run.sh" --shutdown
+echo "== The same for the shipped 32-bit program, $x86_mode" >&2
+"$x86/wine-run.sh" --init
+runs32=$("$x86/wine-run.sh" "$x86/bench/bench_probe.exe" "$rounds" "$PWD/$x86/bench/bench_floor.exe" \
+  "$PWD/$shipped" "$PWD/$x86/bench/bench_floor_controls.exe" | tr -d '\r')
+"$x86/wine-run.sh" --shutdown
+probe_build=$x64
 
 # Size and imports of the shipped program.
 size=$(stat -c %s "$shipped")
@@ -58,13 +64,15 @@ setup_runs=$("$probe_build/wine-run.sh" "$probe_build/bench/bench_install.exe" s
 
 machine="$(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1), $(wine64 --version 2>/dev/null || /usr/lib/wine/wine64 --version), Xvfb 1280x1024 at 96 DPI, load average $load_before before and $(cut -d' ' -f1 /proc/loadavg) after the timed runs (start-up times are only comparable on an idle machine)"
 
-RUNS="$runs" SIZE="$size" IMPORTS="$imports" FONT_RUNS="$font_runs" SETUP_RUNS="$setup_runs" \
-MACHINE="$machine" ROUNDS="$rounds" TIMED_NOTE="$timed_note" python3 - "$out_dir/results.md" <<'PY'
+RUNS="$runs" RUNS32="$runs32" X86_MODE="$x86_mode" SIZE="$size" IMPORTS="$imports" FONT_RUNS="$font_runs" SETUP_RUNS="$setup_runs" \
+MACHINE="$machine" ROUNDS="$rounds" python3 - "$out_dir/results.md" <<'PY'
 import os, statistics, sys, datetime
 
-runs = [line.split() for line in os.environ["RUNS"].splitlines() if line.strip()]
-def median(index, column):
-    return statistics.median(float(r[column]) for r in runs if r[0] == str(index))
+def read_runs(name):
+    return [line.split() for line in os.environ[name].splitlines() if line.strip()]
+builds = {"x64": read_runs("RUNS"), "x86": read_runs("RUNS32")}
+def median(index, column, build):
+    return statistics.median(float(r[column]) for r in builds[build] if r[0] == str(index))
 
 # Windows' own DLLs (every one ships with Windows XP and later); anything else, and above all
 # the MinGW runtime (libgcc_s*, libstdc++*, libwinpthread*), is a dependency the user lacks.
@@ -77,9 +85,9 @@ foreign = [d for d in imports if d.lower() not in system_dlls]
 
 rows = []
 # Runs: 0 the floor, 1 the program, 2 the floor with six buttons and the program's manifest.
-def ratio_row(name, unit, column, scale):
-    program = median(1, column) / scale
-    floor, controls = median(0, column) / scale, median(2, column) / scale
+def ratio_row(name, unit, column, scale, build="x64"):
+    program = median(1, column, build) / scale
+    floor, controls = median(0, column, build) / scale, median(2, column, build) / scale
     ratio = program / floor
     rows.append((name, f"{program:,.0f} {unit}", f"{floor:,.0f} {unit}", f"{ratio:.2f}",
                  "≤ 1.10", "yes" if ratio <= 1.10 else "no"))
@@ -89,6 +97,9 @@ def ratio_row(name, unit, column, scale):
 ratio_row("Start-up to the painted main window (median)", "ms", 1, 1)
 ratio_row("Peak working set (median)", "KiB", 2, 1024)
 ratio_row("Private bytes (median)", "KiB", 3, 1024)
+x86_mode = os.environ["X86_MODE"]
+ratio_row(f"Start-up, the shipped 32-bit program, {x86_mode} (median)", "ms", 1, 1, "x86")
+ratio_row(f"Peak working set, 32-bit, {x86_mode} (median)", "KiB", 2, 1024, "x86")
 size = int(os.environ["SIZE"])
 rows.append(("Program file size (32-bit, shipped)", f"{size:,} B", "—",
              f"{size / 262144:.2f} of the limit", "< 256 KiB (262,144 B)",
@@ -123,8 +134,10 @@ head = ("Figure", "Program", "Floor", "Ratio", "Goal", "Met?")
 table = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
 table += ["| " + " | ".join(r) + " |" for r in rows]
 note = (f"Start-up and memory: {os.environ['ROUNDS']} rounds after one warm-up each, floor and "
-        f"program in turns, measured from outside by bench_probe; timed: the "
-        f"{os.environ['TIMED_NOTE']}. Floor: bench/floor, one empty window built with the same "
+        f"program in turns, measured from outside by bench_probe; timed: the x64 build of the "
+        f"same sources natively, and the shipped 32-bit program {x86_mode} against 32-bit "
+        f"floors (ratios compare like with like; times under emulation are not Windows' "
+        f"times). Font copy and layout setup: the x64 build. Floor: bench/floor, one empty window built with the same "
         f"settings; the second floor adds six plain buttons and the program's manifest. "
         f"Font copy: {len(fonts)} rounds over the distribution's {mib:.1f} MiB of Urdu fonts, each run "
         f"into an emptied Fonts folder, copier variants and plain loop in turns; the goal applies "

@@ -12,6 +12,7 @@
 
 #include "InstallKit_win.h"
 #include "MachineSnapshot_win.h"
+#include "SmallDisk_win.h"
 
 namespace {
 
@@ -404,11 +405,11 @@ TEST_F(FaultTable, AFontOfTheSameNameFromAnotherFile) {
 }
 
 TEST_F(FaultTable, TheDiskFillsUpDuringACopy) {
-  // Run by fault_table_disk_full_wine_test under a file size limit (ulimit -f, 400 KiB) that
-  // stops a write part way, as a full disk does; a larger font waits beside the artefacts.
+  // Run by fault_table_disk_full_wine_test, with the Fonts folder on a small disk that fills
+  // 400 KiB into the copy; a larger font waits beside the artefacts.
   const fs::path large = fs::path(ui::ArtefactsFolder()) / L"disk-full-font.ttf";
-  if (!GetEnvironmentVariableW(L"TIUP_FILE_SIZE_LIMIT", nullptr, 0) || !fs::exists(large)) {
-    GTEST_SKIP() << "runs under a file size limit only (fault_table_disk_full_wine_test)";
+  if (!small_disk::Present() || !fs::exists(large)) {
+    GTEST_SKIP() << "runs on a small disk only (fault_table_disk_full_wine_test)";
   }
   const wchar_t* const kLarge = L"NotoNastaliqUrdu-Regular.ttf";
   SetFileAttributesW((FontsFolder() / kLarge).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -419,6 +420,7 @@ TEST_F(FaultTable, TheDiskFillsUpDuringACopy) {
   ASSERT_TRUE(MoveFileW(large.c_str(), (fs::path(appFolder_) / L"urdu fonts" / kLarge).c_str()));
   const HWND window = StartProgram();
   ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(small_disk::LeaveRoom(400));
   Click(window, MainAction::Windows7Install);
   ExpectCopyFailedAndEnd();
   EXPECT_FALSE(fs::exists(FontsFolder() / kLarge)) << "a font cut short was left behind";

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "MachineSnapshot_win.h"
+#include "SmallDisk_win.h"
 #include "UiDriver_win.h"
 #include "platform/Handles_win.h"
 #include "setup/Setup.h"
@@ -200,51 +201,6 @@ SetupRun RunCommandLine(std::wstring commandLine, WORD showCode = SW_SHOWNORMAL,
     }
   }
   GetExitCodeProcess(process.Get(), &run.exitCode);
-  return run;
-}
-
-std::string UnixPath(const std::wstring& path) {
-  using Convert = char*(CDECL*)(LPCWSTR);
-  const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* unix = convert != nullptr ? convert(path.c_str()) : nullptr;
-  std::string result = unix != nullptr ? unix : "";
-  HeapFree(GetProcessHeap(), 0, unix);
-  return result;
-}
-
-// Runs setup the way the fault injection did: a file-size limit on the process (bash's
-// `ulimit -f`, in KiB) with SIGXFSZ ignored, so that a write past the limit stops short and
-// fails, as on a full disk. Wine starts a Unix program from CreateProcess but cannot wait for
-// one: the script leaves the exit code (the low byte of setup's, as Unix keeps it) in a file.
-SetupRun RunUnderFileSizeLimit(const std::wstring& setup, int limitKiB) {
-  const std::wstring result = ui::ArtefactsFolder() + L"\\file-size-limit.result";
-  DeleteFileW(result.c_str());
-  const char* loader = std::getenv("TIUP_WINE_LOADER");  // a Unix path
-  const std::string script = "ulimit -f " + std::to_string(limitKiB) + "; trap '' XFSZ; '" +
-                             (loader != nullptr ? loader : "") + "' '" + UnixPath(setup) +
-                             "'; echo $? > '" + UnixPath(result) + "'";
-  std::wstring commandLine = L"/bin/bash -c \"" + std::filesystem::path(script).wstring() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  SetupRun run;
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info)) {
-    ADD_FAILURE() << "cannot start bash: " << GetLastError();
-    return run;
-  }
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  const bool ended = ui::WaitUntil(
-      [&] {
-        AnswerWindows(0, run);
-        return GetFileAttributesW(result.c_str()) != INVALID_FILE_ATTRIBUTES &&
-               !ReadBytes(result).empty();
-      },
-      60s);
-  EXPECT_TRUE(ended) << "setup under the file-size limit did not end";
-  run.exitCode = static_cast<DWORD>(std::stoul("0" + ReadBytes(result)));
   return run;
 }
 
@@ -495,17 +451,23 @@ TEST_F(LayoutSetup, AFileInUsePartWayRollsEverythingBack) {
   DeleteFileW(held.c_str());
 }
 
-// A write that stops part way (here a file-size limit, as a full disk would) leaves every file
-// as it was, byte for byte, on a fresh install and on a reinstall over an older layout file.
+// A write that stops part way (a full disk) leaves every file as it was, byte for byte, on a
+// fresh install and on a reinstall over an older layout file. Run by
+// layout_setup_full_disk_wine_test, with Program Files and the system folders on a small disk.
 TEST_F(LayoutSetup, AWriteThatStopsPartWayLeavesEveryFileAsItWas) {
+  if (!small_disk::Present()) {
+    GTEST_SKIP() << "runs on a small disk only (layout_setup_full_disk_wine_test)";
+  }
   // Fresh: the copy of setup.exe for Apps & features is the first file written.
   ASSERT_GT(ReadBytes(SetupExe()).size(), 100u * 1024);
-  SetupRun run = RunUnderFileSizeLimit(SetupExe(), 100);
-  EXPECT_EQ(run.exitCode, 1603u & 0xFF);
+  ASSERT_TRUE(small_disk::LeaveRoom(100));
+  SetupRun run = RunCommandLine(Quoted(SetupExe()));
+  EXPECT_EQ(run.exitCode, 1603u);
   EXPECT_NE(run.message.find(L"could not be installed"), std::wstring::npos);
   EXPECT_NE(run.message.find(SetupFolder() + L"\\setup.exe"), std::wstring::npos)
       << Narrow(run.message);
   EXPECT_NE(run.message.find(L"Nothing was changed."), std::wstring::npos);
+  ASSERT_TRUE(small_disk::LeaveRoom(64 * 1024));
   EXPECT_SAME_STATE(before_, MachineState());
 
   // Over an older copy of our layout in System32: the new one is written beside it, and stops.
@@ -515,13 +477,19 @@ TEST_F(LayoutSetup, AWriteThatStopsPartWayLeavesEveryFileAsItWas) {
   WriteBytes(layout, Variant(L"x64") + "older");
   const Snapshot older = MachineState();
   ASSERT_GT(Variant(L"x64").size(), 4u * 1024);
-  run = RunUnderFileSizeLimit(SetupExe(), 4);
-  EXPECT_EQ(run.exitCode, 1603u & 0xFF);
-  EXPECT_NE(run.message.find(L"the file " + layout), std::wstring::npos) << Narrow(run.message);
+  ASSERT_TRUE(small_disk::LeaveRoom(4));
+  run = RunCommandLine(Quoted(SetupExe()));
+  EXPECT_EQ(run.exitCode, 1603u);
+  // Named as a user knows the folder, also where a 32-bit setup reaches it through Sysnative.
+  EXPECT_NE(run.message.find(L"There is not enough room on the disk for the file " +
+                             machine::WindowsFolder() + L"\\System32\\kbdurph.dll"),
+            std::wstring::npos)
+      << Narrow(run.message);
+  ASSERT_TRUE(small_disk::LeaveRoom(64 * 1024));
   EXPECT_SAME_STATE(older, MachineState());
   EXPECT_TRUE(ReadBytes(layout) == Variant(L"x64") + "older") << "differs";
 
-  // Without the limit the older file is replaced, and nothing of the replacement stays behind.
+  // With room again the older file is replaced, and nothing of the replacement stays behind.
   EXPECT_EQ(RunCommandLine(Quoted(SetupExe()) + L" /quiet").exitCode, 0u);
   EXPECT_SAME_STATE(installed, MachineState());
 }
