@@ -76,6 +76,11 @@ Snapshot WideState() {
   DumpKey(HKEY_LOCAL_MACHINE, L"HKLM", kLayouts, s);
   DumpKey(HKEY_LOCAL_MACHINE, L"HKLM", kSessionManager, s);
   DumpKey(HKEY_CURRENT_USER, L"HKCU", L"", s);
+  // Wine's own record of the session's system parameters, made by whichever process first asks
+  // for them (a 32-bit setup may be the first): Wine's, not Windows' nor setup's.
+  std::erase_if(s, [](const auto& entry) {
+    return entry.first.rfind(L"HKCU\\Software\\Wine\\Temporary System Parameters\\", 0) == 0;
+  });
   DumpFolder(RealSystem32(), false, s);
   DumpFolder(SysWow64(), false, s);
   for (const wchar_t* name : {L"ProgramW6432", L"ProgramFiles(x86)"}) {
