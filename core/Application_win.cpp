@@ -31,7 +31,8 @@ class HoldTheOtherWindows {
     for (HWND window : held_) {
       EnableWindow(window, TRUE);
     }
-    // The box gave the activation to its owner, which takes the focus itself.
+    // The box hands the activation to its owner, whose activation puts the focus on the owner
+    // itself, not back on the control that had it.
     if (active_ != nullptr && IsWindow(active_)) {
       SetActiveWindow(active_);
     }
