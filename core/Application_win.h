@@ -18,7 +18,8 @@ std::wstring AppFolder();
 // Ends the process at once: no window gets a close query and no further handler runs.
 [[noreturn]] void End();
 
-// A modal message box; a null or empty title gives the application title. Returns the button
+// A message box modal to the whole program: every window of the thread waits for it and is
+// given back as it was. A null or empty title gives the application title. Returns the button
 // pressed (IDYES is 6).
 int MsgBox(HWND owner, std::wstring_view prompt, UINT code, std::wstring_view title = {});
 

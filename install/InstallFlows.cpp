@@ -49,6 +49,9 @@ void CopyAndRegisterFonts(InstallSystem& system, std::size_t& registered) {
     // Without it every copy would land at the root of the current drive.
     throw SystemError(kErrorBadFormat, L"The Fonts folder could not be found.");
   }
+  // Listed in full before the first copy, not name by name between copies: what is installed,
+  // and in which order, is fixed before anything changes, and no search stays open on the
+  // distribution (a CD, a share) while fonts are copied and registered.
   for (const std::wstring& name : system.OrdinaryFiles(FontSourcePattern(appFolder))) {
     if (!HasTrueTypeExtension(name)) {
       continue;

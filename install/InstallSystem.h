@@ -36,8 +36,9 @@ class InstallSystem {
   virtual void Launch(const std::wstring& application, const std::wstring& commandLine,
                       int showCode) = 0;
   // Creates the file afresh with exactly these bytes. Whatever stood at the name (a file, a
-  // link) is replaced, never written through; a folder there fails. Until the program ends or
-  // writes the file again, nobody else can change it.
+  // link) is replaced, never written through; a folder there fails, and so does a file someone
+  // holds open, unless it holds exactly these bytes (another copy of the program's). Until the
+  // program ends or writes the file again, nobody else can change it.
   virtual void WriteFileBytes(const std::wstring& path, const std::string& bytes) = 0;
   virtual std::unique_ptr<FileForReading> OpenForReading(const std::wstring& path) = 0;
   // Names (no folder) of the ordinary files matching the pattern, in the system's order: no

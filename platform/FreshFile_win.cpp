@@ -89,10 +89,32 @@ UniqueFileHandle CreateBeside(const std::wstring& path, const std::wstring& cont
   ThrowSystemError(ERROR_FILE_EXISTS, context);
 }
 
+// Opens the file at `path` for reading, shared for reading only, into `held`, when its contents
+// are exactly `bytes`: from then on nobody can write, rename or delete it. Never through a link:
+// where one stands at the name, its own (empty) contents are read and refused. The system's
+// error number otherwise; someone may have written or replaced the file in the moment before.
+DWORD HoldExactly(const std::wstring& path, std::string_view bytes, UniqueFileHandle& held) {
+  held.Reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!held) {
+    return GetLastError();
+  }
+  std::string contents(bytes.size() + 1, '\0');
+  DWORD read = 0;
+  if (!ReadFile(held.Get(), contents.data(), static_cast<DWORD>(contents.size()), &read, nullptr)) {
+    return GetLastError();
+  }
+  if (std::string_view(contents.data(), read) != bytes) {
+    return ERROR_SHARING_VIOLATION;
+  }
+  return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 UniqueFileHandle WriteFreshFile(const std::wstring& path, std::string_view bytes) {
   const std::wstring context = L"the file " + path;
+  DWORD renamed = ERROR_SUCCESS;
   {
     const UniqueFileHandle file = CreateBeside(path, context);
     DWORD written = 0;
@@ -103,29 +125,20 @@ UniqueFileHandle WriteFreshFile(const std::wstring& path, std::string_view bytes
       DeleteOnClose(file.Get());
       ThrowSystemError(error, context);
     }
-    const DWORD renamed = RenameOver(file.Get(), path);
+    renamed = RenameOver(file.Get(), path);
     if (renamed != ERROR_SUCCESS) {
       DeleteOnClose(file.Get());
-      ThrowSystemError(renamed, context);
     }
   }  // closed: only now can it be opened to be shared for reading only
 
-  // Never through a link: where one stands at the name again, its own (empty) contents are read
-  // and refused below.
-  UniqueFileHandle held(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!held) {
-    ThrowLastError(context);
-  }
-  // Someone may have written or replaced it in the moment between closing and opening it again;
-  // from here on nobody can.
-  std::string contents(bytes.size() + 1, '\0');
-  DWORD read = 0;
-  if (!ReadFile(held.Get(), contents.data(), static_cast<DWORD>(contents.size()), &read, nullptr)) {
-    ThrowLastError(context);
-  }
-  if (std::string_view(contents.data(), read) != bytes) {
-    ThrowSystemError(ERROR_SHARING_VIOLATION, context);
+  // A file that is open cannot be replaced (only Windows 10 added a way, and the script is for
+  // Windows XP), and another copy of the program holds its own script so until it ends. The
+  // text is the same in every copy: a file at the name that holds exactly these bytes is as good
+  // as ours, and is held the same way. Anything else there is refused with the rename's error.
+  UniqueFileHandle held;
+  const DWORD error = HoldExactly(path, bytes, held);
+  if (error != ERROR_SUCCESS) {
+    ThrowSystemError(renamed != ERROR_SUCCESS ? renamed : error, context);
   }
   return held;
 }

@@ -15,6 +15,8 @@
 //
 // Returns the file opened for reading and shared for reading only, its contents checked to be
 // exactly `bytes`: while the handle lives nobody can write, rename or delete it, so whoever
-// reads it meanwhile reads these bytes. Throws SystemError, its context "the file <path>";
-// nothing is left beside the name then.
+// reads it meanwhile reads these bytes. Where the name cannot be replaced because someone holds
+// it so already (another copy of the program, with its own copy of the same text), that file is
+// taken as it is when it holds exactly `bytes`. Throws SystemError, its context "the file
+// <path>"; nothing is left beside the name then.
 UniqueFileHandle WriteFreshFile(const std::wstring& path, std::string_view bytes);

@@ -461,6 +461,32 @@ TEST_F(FaultTable, ASecondCopyRunning) {
   ExpectOnlyAdded(kFonts);
 }
 
+TEST_F(FaultTable, ASecondCopyThroughTheWindowsXpFlow) {
+  ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"second copy, Windows XP")));
+  const HWND first = StartProgram();
+  const ui::Program second = ui::Program::Start(program_path_.wstring());
+  const HWND secondWindow = second.WaitForWindow(std::wstring(kfrmMain.caption));
+  ASSERT_TRUE(first != nullptr && secondWindow != nullptr);
+  // The first copy holds its install.vbs until it ends: the second finds it held.
+  using Running = std::pair<const ui::Program*, HWND>;
+  for (const auto& [program, window] :
+       {Running{program_.get(), first}, Running{&second, secondWindow}}) {
+    Click(window, MainAction::WindowsXpInstall);
+    for (const auto& [text, answer] : {std::pair{kInsertCd, IDYES}, std::pair{kInstalled, IDOK}}) {
+      const auto box = WaitForMessageBox(*program);
+      ASSERT_TRUE(box);
+      EXPECT_EQ(box->text, text);
+      Press(*box, answer);
+    }
+  }
+  EXPECT_EQ(WaitForStarts(4, &second).size(), 4u);  // setup and the script host, each twice
+  EXPECT_EQ(WrittenScript(), KeptScript());
+  EXPECT_EQ(Bytes(ProbeLog().wstring() + L".read"), Bytes(ScriptPath())) << "the host read it";
+  EXPECT_TRUE(Responsive(first) && Responsive(secondWindow));
+  second.Kill();
+  ExpectOnlyAdded(kFonts);
+}
+
 TEST_F(FaultTable, ADoubleClickOnAnInstallButton) {
   ASSERT_NO_FATAL_FAILURE(MakeDistribution(RowFolder(L"double click")));
   const HWND window = StartProgram();

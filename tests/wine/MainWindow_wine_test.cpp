@@ -245,4 +245,34 @@ TEST_F(MainWindowButtons, EachDoesWhatItsCaptionSays) {
   EXPECT_EQ(probe_->WaitForOpened(2, program_.get()).size(), 2u);
 }
 
+// A message box holds every window of the program, whatever owns it, and gives back exactly
+// what it took, the focus too: a window disabled before it (as under an outer box) stays so.
+TEST_F(MainWindowButtons, AMessageBoxHoldsEveryWindowAndGivesBackWhatItTook) {
+  ASSERT_NO_FATAL_FAILURE(
+      MakeDistribution(install_test::fs::path(ui::ArtefactsFolder()) / L"box", Fonts::Missing));
+  const HWND window = StartProgram();
+  PressCaption(window, kAboutProgrammer);
+  PressCaption(window, kAbout);
+  const HWND card = program_->WaitForWindow(L"About Programmer");
+  const HWND about = program_->WaitForWindow(L"About Tamlorix Install Urdu Phoneti");
+  // Where nothing covers it; a click on its background at (420, 190) hides it.
+  SetWindowPos(card, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const BOOL aboutBefore : {TRUE, FALSE}) {
+    EnableWindow(about, aboutBefore);
+    PressCaption(window, kWindowsXp);
+    const auto box = install_test::WaitForMessageBox(*program_);
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(IsWindowEnabled(window) || IsWindowEnabled(card) || IsWindowEnabled(about));
+    ui::ClickClient(card, 420, 190);
+    EXPECT_FALSE(ui::WaitUntil([&] { return !IsWindowVisible(card); }, 1s)) << "a click got in";
+    install_test::Press(*box, IDNO);
+    ASSERT_TRUE(program_->Answers());
+    EXPECT_TRUE(IsWindowEnabled(window) && IsWindowEnabled(card));
+    EXPECT_EQ(!IsWindowEnabled(about), !aboutBefore);
+    EXPECT_EQ(ui::FocusOf(window), ui::FindChildByText(window, kWindowsXp));
+  }
+  ui::ClickClient(card, 420, 190);
+  EXPECT_TRUE(ui::WaitUntil([&] { return !IsWindowVisible(card); }, 3s));
+}
+
 }  // namespace
