@@ -19,7 +19,8 @@ export SOURCE_DATE_EPOCH
 started=$(date +%s)
 
 echo "== Reproducible: the zip of build/windows-x86"
-cmake --build --preset windows-x86 --target package >/dev/null
+cmake --build --preset windows-x86 --target distribution >/dev/null
+(cd "$first" && cpack --config CPackConfig.cmake >/dev/null)
 
 work=$(mktemp -d /tmp/tiup-reproducible.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -58,7 +59,7 @@ done
 echo "== Reproducible: the second build and the comparison took $(($(date +%s) - started)) s"
 if [ ${#differing[@]} -gt 0 ]; then
   echo "NOT REPRODUCIBLE: the first file that differs is ${differing[0]}"
-  printf '  differs: %s\n' "${differing[@]:1}"
+  for other in "${differing[@]:1}"; do echo "  and: $other"; done
   exit 1
 fi
 echo "Reproducible: every file of the distribution, the zip and SHA256SUMS are the same bytes"
