@@ -39,7 +39,7 @@ echo "== Reproducible: building the distribution again in $work/sources"
 )
 
 differing=()
-list() { (cd "$1" && find . -type f | LC_ALL=C sort); }
+list() { (cd "$1" && find . -type f | sed "s|^\./||" | LC_ALL=C sort); }
 if ! diff <(list "$first/dist") <(list "$second/dist") >"$work/lists"; then
   echo "The distribution folders hold different files (< first build, > second):"
   cat "$work/lists"
@@ -47,7 +47,7 @@ if ! diff <(list "$first/dist") <(list "$second/dist") >"$work/lists"; then
 fi
 while IFS= read -r file; do
   if [ -f "$second/dist/$file" ] && ! cmp "$first/dist/$file" "$second/dist/$file" >"$work/cmp" 2>&1; then
-    differing+=("dist/${file#./}: $(cat "$work/cmp")")
+    differing+=("dist/$file: $(cat "$work/cmp")")
   fi
 done < <(list "$first/dist")
 for file in "$(cd "$first/package" && ls -- *.zip)" SHA256SUMS; do
