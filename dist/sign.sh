@@ -14,7 +14,7 @@ description=$1
 shift
 [ -n "${TIUP_SIGN_PFX:-}" ] || fail "TIUP_SIGN_PFX names no PKCS#12 file"
 [ -r "$TIUP_SIGN_PFX" ] || fail "cannot read the certificate $TIUP_SIGN_PFX"
-[ -n "${TIUP_SIGN_PASSWORD_FILE:-}" ] && [ -r "$TIUP_SIGN_PASSWORD_FILE" ] ||
+[ -r "${TIUP_SIGN_PASSWORD_FILE:-}" ] ||
   fail "TIUP_SIGN_PASSWORD_FILE must name the readable file that holds the certificate's password"
 options=(-pkcs12 "$TIUP_SIGN_PFX" -readpass "$TIUP_SIGN_PASSWORD_FILE" -h sha256 -n "$description")
 if [ -n "${TIUP_SIGN_TIMESTAMP_URL:-}" ]; then

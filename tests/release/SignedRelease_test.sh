@@ -57,7 +57,7 @@ case $mode in
     # One byte of the program's code changed after signing.
     offset=4096
     byte=$(od -An -tu1 -j $offset -N 1 "$top/$program" | tr -d ' ')
-    printf "\\$(printf '%03o' $((byte ^ 1)))" |
+    printf '%b' "\\0$(printf '%03o' $((byte ^ 1)))" |
       dd of="$top/$program" bs=1 seek=$offset conv=notrunc status=none
     if verify "$top/$program" >/dev/null; then fail "the program verifies with a changed byte"; fi
     if sha256sum -c SHA256SUMS >sums.log 2>/dev/null; then fail "sha256sum -c passes a changed byte"; fi
@@ -68,7 +68,7 @@ case $mode in
     cp -r "$build/dist" dist
     "$sign" "Test program" "dist/$program" >/dev/null
     "$sign" "Test setup" dist/lyurdu/setup.exe >/dev/null
-    verify "dist/$program" && verify dist/lyurdu/setup.exe || fail "signing under Wine's tree"
+    for file in "dist/$program" dist/lyurdu/setup.exe; do verify "$file" || fail "$file unsigned"; done
     # setup.exe reads its command line and, asked to be quiet, ends with 87 (bad arguments).
     status=0
     "$build/wine-run.sh" dist/lyurdu/setup.exe /quiet /nonsense || status=$?
