@@ -4,7 +4,7 @@
 #   ./dev.sh test    install what is missing, build, run every test and the static analysis
 #   ./dev.sh build   install what is missing, build
 #   ./dev.sh bench   install what is missing, build, run the benchmark
-#   ./dev.sh package install what is missing, build, make the release zip
+#   ./dev.sh package install what is missing, build, make the release zip and SHA256SUMS (signed: README)
 #   ./dev.sh fuzz    install what is missing, fuzz the font name reader (tests/fuzz/run.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -25,6 +25,8 @@ packages=(
   cppcheck clang-tidy
   # Fuzzing the font name reader (tests/fuzz/run.sh): clang with libFuzzer and the sanitisers
   clang libclang-rt-14-dev
+  # The release: the same zip from the same sources, Authenticode signing, the signing test
+  strip-nondeterminism osslsigncode openssl
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -127,8 +129,10 @@ case "${1:-}" in
   bench) install_missing; build; bench/run.sh ;;
   package)
     install_missing; build
+    # Signed when TIUP_SIGN_PFX names a certificate (README, Releases).
     cmake --build --preset windows-x86 --target package
-    echo "== Release zip: $(ls "$PWD"/build/windows-x86/package/*.zip)" ;;
+    echo "== Release zip: $(ls "$PWD"/build/windows-x86/package/*.zip)"
+    echo "== Its checksums: $PWD/build/windows-x86/package/SHA256SUMS" ;;
   fuzz) install_missing; tests/fuzz/run.sh ;;
   *) sed -n '2,8p' "$0"; exit 2 ;;
 esac
