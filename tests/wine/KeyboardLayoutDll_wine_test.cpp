@@ -30,6 +30,7 @@ struct Variant {
 constexpr Variant kX86{L"x86", PointerLayout::Narrow};
 constexpr Variant kWow64{L"wow64", PointerLayout::WideSlots};
 constexpr Variant kX64{L"x64", PointerLayout::Wide};
+constexpr Variant kArm64{L"arm64", PointerLayout::Wide};  // its resources only: Wine runs no ARM64
 
 void PrintTo(const Variant& v, std::ostream* out) {
   for (const wchar_t* c = v.folder; *c; ++c) *out << static_cast<char>(*c);
@@ -140,7 +141,7 @@ TEST_P(KeyboardLayoutDllFile, CarriesItsDisplayNameAndAKeyboardDriverVersion) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllArchitectures, KeyboardLayoutDllFile,
-                         ::testing::Values(kX86, kWow64, kX64),
+                         ::testing::Values(kX86, kWow64, kX64, kArm64),
                          [](const ::testing::TestParamInfo<Variant>& info) {
                            std::string name;
                            for (const wchar_t* c = info.param.folder; *c; ++c) {
