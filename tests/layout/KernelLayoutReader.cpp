@@ -46,7 +46,8 @@ std::optional<std::uint64_t> Arm64Address(const PeImage& file, std::uint32_t rva
   const std::int64_t signedPages =
       static_cast<std::int64_t>(pages) - ((pages & 0x100000) != 0 ? std::int64_t{0x200000} : 0);
   const std::uint64_t pc = file.ImageBase() + rva;
-  const std::uint64_t page = (pc & ~std::uint64_t{0xFFF}) + static_cast<std::uint64_t>(signedPages * 4096);
+  const std::uint64_t page =
+      (pc & ~std::uint64_t{0xFFF}) + static_cast<std::uint64_t>(signedPages * 4096);
   const std::uint64_t low = ((add >> 10) & 0xFFF) << (((add >> 22) & 1) != 0 ? 12 : 0);
   return page + low;
 }
