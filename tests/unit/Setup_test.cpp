@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -644,6 +645,24 @@ TEST(VersionStrings, AreReadFromTheFileAndNothingFromWhatIsNoProgramFile) {
       (void)ReadVersionStrings(damaged);
     }
   }
+}
+
+// Only what the loader would map is read: a node whose length runs past its parent, or a resource
+// whose address lies in the part of its section the file does not hold (zeros once loaded), makes
+// the file not ours, though the bytes beyond still say it is.
+TEST(VersionStrings, ALengthPastItsParentOrAnAddressPastItsSectionsFileDataIsRefused) {
+  const Bytes ours = Dll(kOurs, "bytes after the image");
+  ASSERT_TRUE(IsOurLayoutFile(ours));
+  Bytes longer = ours;
+  const Bytes key = versioned_pe::Text(u"FileDescription");  // the last node of every parent
+  const auto node = static_cast<std::size_t>(
+      std::search(longer.begin(), longer.end(), key.begin(), key.end()) - longer.begin() - 6);
+  versioned_pe::Put16(longer, node, (longer[node] | longer[node + 1] << 8) + 4u);
+  EXPECT_FALSE(IsOurLayoutFile(longer));
+
+  Bytes unmapped = ours;
+  versioned_pe::Put32(unmapped, 0x148, 0x60);  // .rsrc's data in the file: its directory only
+  EXPECT_FALSE(ReadVersionStrings(unmapped));
 }
 
 }  // namespace
