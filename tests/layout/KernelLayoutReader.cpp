@@ -48,7 +48,7 @@ std::optional<std::uint64_t> Arm64Address(const PeImage& file, std::uint32_t rva
   const std::uint64_t pc = file.ImageBase() + rva;
   const std::uint64_t page =
       (pc & ~std::uint64_t{0xFFF}) + static_cast<std::uint64_t>(signedPages * 4096);
-  const std::uint64_t low = ((add >> 10) & 0xFFF) << (((add >> 22) & 1) != 0 ? 12 : 0);
+  const std::uint64_t low = std::uint64_t{(add >> 10) & 0xFFF} << (((add >> 22) & 1) != 0 ? 12 : 0);
   return page + low;
 }
 

@@ -417,10 +417,10 @@ std::vector<PeImage::Export> PeImage::Exports() const {
 }
 
 std::optional<PeImage::Export> PeImage::FindExport(std::string_view name) const {
-  for (const Export& e : Exports()) {
-    if (e.name == name) return e;
-  }
-  return std::nullopt;
+  const std::vector<Export> exports = Exports();
+  const auto it = std::find_if(exports.begin(), exports.end(),
+                               [name](const Export& e) { return e.name == name; });
+  return it == exports.end() ? std::nullopt : std::optional<Export>(*it);
 }
 
 const PeImage::Section* PeImage::FindSection(std::string_view name) const {
