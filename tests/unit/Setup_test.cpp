@@ -284,7 +284,7 @@ TEST(SetupInstall, On64BitWindowsPutsBothVariantsAndRegistersEverything) {
 }
 
 // Each processor gets the DLL of its own processes in System32 and, on 64-bit Windows, the WOW64
-// one in SysWOW64 (ARM64 as x64), with the same registry; uninstall takes it all away again.
+// one in SysWOW64 (ARM64 as x64); uninstall takes it all away again.
 TEST(SetupInstall, PutsTheDllsEachProcessorNeedsAndNothingWhereNoneFits) {
   struct Plan {
     Processor processor;
@@ -301,11 +301,7 @@ TEST(SetupInstall, PutsTheDllsEachProcessorNeedsAndNothingWhereNoneFits) {
     ASSERT_EQ(InstallLayout(e, m).result, SetupResult::Installed);
     EXPECT_EQ(m.files.at(kSystemDll), *plan.system32);
     EXPECT_EQ(m.ReadFile(kWowDll), plan.sysWow64 ? std::optional(*plan.sysWow64) : std::nullopt);
-    EXPECT_EQ(m.keys.at(L"HKLM\\" + kKl + L"a0010420").at(L"Layout File"),
-              RegValue::String(L"kbdurph.dll"));
-    EXPECT_TRUE(m.keys.count(kActiveSetup) &&
-                m.keys.count(L"HKLM\\" + std::wstring(kUninstallKey)));
-    EXPECT_EQ(m.loadedLayouts.count(0xF0C50420), 1u);
+    EXPECT_EQ(m.loadedLayouts.count(0xF0C50420), 1u);  // registered, and Windows took it
     ASSERT_EQ(UninstallLayout(e, m).result, SetupResult::Uninstalled);
     EXPECT_TRUE(m == before);
   }
