@@ -21,6 +21,8 @@ packages=(
   librsvg2-bin
   # The distribution: the Urdu fonts it ships, the runtime licence it carries.
   fonts-noto-core mingw-w64-common
+  # The ARM64 layout DLL (layout/): clang (below), lld's lld-link, llvm's llvm-rc
+  lld llvm
   # Static analysis (tools/static-analysis.sh)
   cppcheck clang-tidy
   # Fuzzing the font name reader (tests/fuzz/run.sh): clang with libFuzzer and the sanitisers

@@ -1,10 +1,11 @@
 // The Urdu Phonetic layout DLL (kbdurph.dll): the tables Windows reads, made at compile time
-// from the layout's definition. Windows' kernel does not load this DLL: it reads the file,
-// decodes KbdLayerDescriptor's first instruction for the tables' address and copies the
-// section named .data, so every table and every string below must end up there. The build
-// moves all of this file's constant data into .data (layout/CMakeLists.txt). No code runs
-// before KbdLayerDescriptor is read, so everything is constant-initialised data; the DLL is
-// linked without the C runtime and imports nothing.
+// from the layout's definition. Windows does not use this DLL as a program uses a DLL: user32
+// loads it, calls KbdLayerDescriptor (ordinal 1) for the tables' offset in the module, and frees
+// it; win32k then reads the file, copies the section named .data and rebases the tables'
+// pointers itself, so every table and every string below must end up there. The build moves
+// all of this file's constant data into .data (layout/CMakeLists.txt). No entry point runs, so
+// everything is constant-initialised data; the DLL is linked without the C runtime and imports
+// nothing.
 
 #include <algorithm>
 #include <array>
@@ -165,10 +166,9 @@ constexpr kbd::KbdTables kTables{
 
 }  // namespace
 
-// The kernel never calls this: it decodes the first instruction for the tables' address. So
-// the body must compile to exactly "mov eax, imm32; ret" (x86), "lea rax, [rip+disp32]; ret"
-// (x64), or "mov eax, imm32; xor edx, edx; ret" (WOW64: a 64-bit result in EDX:EAX), which
-// GCC does at -Os and the kernel-reading test checks byte for byte.
+// user32 calls this in every process that loads the layout and takes the address less the
+// module's base; any code that returns the address will do. The WOW64 DLL returns it as a
+// 64-bit value (EDX:EAX), upper half zero, as its 64-bit tables expect.
 #if defined(TIUP_KBD_WIDE_POINTERS)
 extern "C" std::uint64_t KbdLayerDescriptor() { return reinterpret_cast<std::uintptr_t>(&kTables); }
 #else

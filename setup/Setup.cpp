@@ -36,19 +36,30 @@ std::wstring Hex8(std::uint32_t value) {
   return text;
 }
 
-// The layout DLL this machine needs, from the distribution beside setup.exe to the system
-// folders: the x86 one on 32-bit Windows; on 64-bit Windows the x64 one in System32 and the
-// WOW64 one (for 32-bit programs) in SysWOW64.
+// The layout DLLs this machine needs, from the distribution beside setup.exe to the system
+// folders: the x86 one on 32-bit Windows; on 64-bit Windows the machine's own (x64 or ARM64) in
+// System32, for the processes native to it (sign-in, the shell, Settings), and the WOW64 one in
+// SysWOW64 for 32-bit programs. None on a processor no DLL of ours is built for.
 struct LayoutFile {
   std::wstring source;
   std::wstring destination;
 };
 std::vector<LayoutFile> LayoutFiles(const SetupEnvironment& e) {
   const std::wstring file = kLayoutFile;
-  if (e.processor == Processor::X86) {
-    return {{Join(e.sourceFolder, L"x86\\" + file), Join(e.systemFolder, file)}};
+  const wchar_t* native = nullptr;
+  switch (e.processor) {
+    case Processor::X86:
+      return {{Join(e.sourceFolder, L"x86\\" + file), Join(e.systemFolder, file)}};
+    case Processor::X64:
+      native = L"x64\\";
+      break;
+    case Processor::Arm64:
+      native = L"arm64\\";
+      break;
+    case Processor::Other:
+      return {};
   }
-  return {{Join(e.sourceFolder, L"x64\\" + file), Join(e.systemFolder, file)},
+  return {{Join(e.sourceFolder, native + file), Join(e.systemFolder, file)},
           {Join(e.sourceFolder, L"wow64\\" + file), Join(e.wow64Folder, file)}};
 }
 
@@ -95,10 +106,6 @@ NamedValues ReadNamedValues(SetupSystem& system, RegRoot root, const std::wstrin
 
 std::wstring UserProfile(const std::wstring& klid) {
   return std::wstring(kLayoutLanguage) + L':' + klid;
-}
-
-bool SupportedProcessor(Processor processor) {
-  return processor == Processor::X86 || processor == Processor::X64;
 }
 
 SetupOutcome Failure(SetupOutcome outcome, const SystemError& error,
@@ -336,7 +343,7 @@ SetupOutcome InstallLayout(const SetupEnvironment& environment, SetupSystem& sys
   SetupOutcome outcome;
   outcome.action = SetupAction::Install;
   outcome.reach = environment.reach;
-  if (!SupportedProcessor(environment.processor)) {
+  if (LayoutFiles(environment).empty()) {
     outcome.result = SetupResult::UnsupportedProcessor;
     outcome.processor = environment.processor;
     return outcome;

@@ -66,7 +66,7 @@ enum class SetupResult {
   NotInstalled,
   Failed,
   NotOurFile,            // a file of ours' name that belongs to someone else; nothing changed
-  UnsupportedProcessor,  // nothing changed
+  UnsupportedProcessor,  // no layout DLL of ours for it (ARM32, IA-64, ...); nothing changed
   BadArguments,
   Usage
 };

@@ -184,7 +184,7 @@ std::wstring SetupMessage(const SetupOutcome& outcome) {
       return L"The Urdu Phonetic keyboard layout could not be installed.\n\nThis computer's "
              L"processor (" +
              ProcessorName(outcome.processor) +
-             L") is not supported: the layout comes for x86 and x64 processors only. Setup "
+             L") is not supported: the layout comes for x86, x64 and ARM64 processors only. Setup "
              L"changed nothing.";
     case SetupResult::BadArguments:
       return L"Setup does not understand \"" + outcome.badArgument +

@@ -32,9 +32,11 @@ std::string Lower(std::string text) {
 }
 
 void Describe(const std::string& name, const pe::Image& image) {
-  std::cout << name << ": " << (image.machine == pe::kMachineI386 ? "x86" : "x64") << ' '
-            << (image.isDll ? "DLL" : "program") << ", OS " << pe::ToString(image.os)
-            << ", subsystem " << pe::ToString(image.subsystem) << ", "
+  const char* machine = image.machine == pe::kMachineI386    ? "x86"
+                        : image.machine == pe::kMachineArm64 ? "ARM64"
+                                                             : "x64";
+  std::cout << name << ": " << machine << ' ' << (image.isDll ? "DLL" : "program") << ", OS "
+            << pe::ToString(image.os) << ", subsystem " << pe::ToString(image.subsystem) << ", "
             << (image.imports.empty() ? "no imports" : "imports:") << '\n';
   std::map<std::string, std::vector<std::string>> byDll;
   for (const pe::Import& import : image.imports) {

@@ -50,8 +50,11 @@ std::vector<std::string> XpProblems(const Image& image, const AllowedImports& al
     oldest = {5, 1};
   } else if (image.machine == kMachineAmd64) {
     oldest = {5, 2};
+  } else if (image.machine == kMachineArm64) {
+    oldest = {10, 0};  // the first Windows on ARM64; it has every function XP has in the list
   } else {
-    problems.push_back("machine " + std::to_string(image.machine) + " is neither x86 nor x64");
+    problems.push_back("machine " + std::to_string(image.machine) +
+                       " is neither x86, x64 nor ARM64");
     return problems;
   }
   const auto checkVersion = [&](const char* what, Version version) {

@@ -25,9 +25,9 @@ class AllowedImports {
 };
 
 // Why the loader of the oldest Windows the image is for would refuse it or fail a call: a
-// version in its header above that Windows (32-bit: Windows XP, 5.1; x64: 5.2), a program not
-// marked for 5.1 exactly, an import not in the list, an import by ordinal (no documentation
-// names it). Empty when there is nothing.
+// version in its header above that Windows (32-bit: Windows XP, 5.1; x64: 5.2; ARM64: 10.0), a
+// program not marked for 5.1 exactly, an import not in the list, an import by ordinal (no
+// documentation names it). Empty when there is nothing.
 std::vector<std::string> XpProblems(const Image& image, const AllowedImports& allowed);
 
 }  // namespace pe

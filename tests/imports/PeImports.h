@@ -13,6 +13,7 @@ namespace pe {
 
 constexpr std::uint16_t kMachineI386 = 0x014C;
 constexpr std::uint16_t kMachineAmd64 = 0x8664;
+constexpr std::uint16_t kMachineArm64 = 0xAA64;
 
 struct Version {
   std::uint16_t major = 0;

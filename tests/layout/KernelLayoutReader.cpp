@@ -14,32 +14,61 @@ namespace {
 constexpr std::uint8_t kMovEaxImm32 = 0xB8;
 constexpr std::uint8_t kRet = 0xC3;
 constexpr std::uint8_t kLeaRaxRipRelative[] = {0x48, 0x8D, 0x05};
+constexpr std::uint32_t kArm64Ret = 0xD65F03C0;
 
 // "xor edx, edx" in either of its two encodings.
 bool IsXorEdxEdx(const std::uint8_t* code) {
   return (code[0] == 0x31 || code[0] == 0x33) && code[1] == 0xD2;
 }
 
-// The tables' address KbdLayerDescriptor's code returns, at the preferred base, or nothing
-// when the code has another form than the one the kernel decodes.
-std::optional<std::uint64_t> DecodeDescriptor(const PeImage& file, std::uint32_t rva,
-                                              PointerLayout pointers) {
-  std::uint8_t code[10] = {};
-  if (!file.ReadRva(rva, code, sizeof code)) return std::nullopt;
+// i386: "mov eax, imm32" at `at`; the immediate is the address only when the loader relocates it.
+std::optional<std::uint64_t> MovEaxAddress(const PeImage& file, std::uint32_t rva,
+                                           const std::uint8_t* code, std::uint32_t at) {
   std::uint32_t value = 0;
+  std::memcpy(&value, code + at + 1, 4);
+  if (!file.IsRelocated(file.ImageBase() + rva + at + 1, 4)) return std::nullopt;
+  return value;
+}
+
+// ARM64: "adrp x0, page; add x0, x0, #lo12; ret".
+std::optional<std::uint64_t> Arm64Address(const PeImage& file, std::uint32_t rva,
+                                          const std::uint8_t* code) {
+  std::uint32_t adrp = 0;
+  std::uint32_t add = 0;
+  std::uint32_t ret = 0;
+  std::memcpy(&adrp, code, 4);
+  std::memcpy(&add, code + 4, 4);
+  std::memcpy(&ret, code + 8, 4);
+  const bool addX0X0 = (add >> 24) == 0x91 && ((add >> 22) & 3) <= 1 && (add & 0x3FF) == 0;
+  if ((adrp & 0x9F00001F) != 0x90000000 || !addX0X0 || ret != kArm64Ret) return std::nullopt;
+  // adrp: a signed 21-bit page count, immhi (bits 5-23) above immlo (bits 29-30).
+  const std::uint32_t pages = ((adrp >> 5) & 0x7FFFF) << 2 | ((adrp >> 29) & 3);
+  const std::int64_t signedPages =
+      static_cast<std::int64_t>(pages) - ((pages & 0x100000) != 0 ? std::int64_t{0x200000} : 0);
+  const std::uint64_t pc = file.ImageBase() + rva;
+  const std::uint64_t page =
+      (pc & ~std::uint64_t{0xFFF}) + static_cast<std::uint64_t>(signedPages * 4096);
+  const std::uint64_t low = std::uint64_t{(add >> 10) & 0xFFF} << (((add >> 22) & 1) != 0 ? 12 : 0);
+  return page + low;
+}
+
+// The tables' address KbdLayerDescriptor returns, at the preferred base, or nothing when its code
+// has another form than those this reader follows.
+std::optional<std::uint64_t> DescriptorResult(const PeImage& file, std::uint32_t rva,
+                                              std::uint16_t machine, PointerLayout pointers) {
+  std::uint8_t code[12] = {};
+  if (!file.ReadRva(rva, code, sizeof code)) return std::nullopt;
+  if (machine == PeImage::kMachineArm64) return Arm64Address(file, rva, code);
   switch (pointers) {
     case PointerLayout::Narrow:  // mov eax, imm32; ret
       if (code[0] != kMovEaxImm32 || code[5] != kRet) return std::nullopt;
-      std::memcpy(&value, code + 1, 4);
-      return value;
+      return MovEaxAddress(file, rva, code, 0);
     case PointerLayout::WideSlots:  // the address in EDX:EAX, EDX cleared, in either order
       if (code[0] == kMovEaxImm32 && IsXorEdxEdx(code + 5) && code[7] == kRet) {
-        std::memcpy(&value, code + 1, 4);
-        return value;
+        return MovEaxAddress(file, rva, code, 0);
       }
       if (IsXorEdxEdx(code) && code[2] == kMovEaxImm32 && code[7] == kRet) {
-        std::memcpy(&value, code + 3, 4);
-        return value;
+        return MovEaxAddress(file, rva, code, 2);
       }
       return std::nullopt;
     case PointerLayout::Wide: {  // lea rax, [rip + disp32]; ret
@@ -55,7 +84,24 @@ std::optional<std::uint64_t> DecodeDescriptor(const PeImage& file, std::uint32_t
   return std::nullopt;
 }
 
-// The kernel's copy of the .data section: only what lies in it can be read, and its pointers
+// What user32 asks of the exports: ordinal 1 is the descriptor; ordinals 2, 3, 5 and 6 are
+// called if they exist, so there must be none.
+std::string ExportRefusal(const PeImage& file, std::uint32_t& descriptorRva) {
+  std::string refusal;
+  bool descriptor = false;
+  for (const PeImage::Export& e : file.Exports()) {
+    if (e.ordinal == 1) {
+      descriptor = e.name == "KbdLayerDescriptor";
+      descriptorRva = e.rva;
+    } else if (e.ordinal == 2 || e.ordinal == 3 || e.ordinal == 5 || e.ordinal == 6) {
+      refusal += (refusal.empty() ? "" : "; ") + std::string("ordinal ") +
+                 std::to_string(e.ordinal) + " (" + e.name + ") is exported: user32 calls it";
+    }
+  }
+  return descriptor ? refusal : "ordinal 1 is not KbdLayerDescriptor";
+}
+
+// win32k's copy of the .data section: only what lies in it can be read, and its pointers
 // are rebased by the structure they sit in, not by the file's base relocations.
 class DataSectionCopy final : public ImageMemory {
  public:
@@ -80,22 +126,21 @@ class DataSectionCopy final : public ImageMemory {
 
 }  // namespace
 
-KernelReading ReadLayoutAsKernel(const PeImage& file, PointerLayout pointers) {
+KernelReading ReadLayoutAsKernel(const PeImage& file, std::uint16_t machine,
+                                 PointerLayout pointers) {
   KernelReading reading;
-  const std::uint16_t machine =
-      pointers == PointerLayout::Wide ? PeImage::kMachineAmd64 : PeImage::kMachineI386;
   if (file.Machine() != machine) {
     reading.refusal = "the file is for machine " + Hex(file.Machine()) + ", not " + Hex(machine);
     return reading;
   }
-  const auto descriptor = file.FindExport("KbdLayerDescriptor");
-  if (!descriptor) {
-    reading.refusal = "no export named KbdLayerDescriptor";
+  std::uint32_t descriptor = 0;
+  reading.refusal = ExportRefusal(file, descriptor);
+  if (!reading.refusal.empty()) {
     return reading;
   }
-  const auto tables = DecodeDescriptor(file, descriptor->rva, pointers);
+  const auto tables = DescriptorResult(file, descriptor, machine, pointers);
   if (!tables) {
-    reading.refusal = "KbdLayerDescriptor's code is not in the form the kernel decodes";
+    reading.refusal = "this reader cannot follow KbdLayerDescriptor's code to what it returns";
     return reading;
   }
   reading.tablesAddress = *tables;

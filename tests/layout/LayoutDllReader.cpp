@@ -385,32 +385,42 @@ std::vector<std::string> PeImage::ImportedDlls() const {
   return names;
 }
 
-std::optional<PeImage::Export> PeImage::FindExport(std::string_view name) const {
-  const std::uint32_t exports = DirectoryRva(kExportDirectory);
-  if (exports == 0) return std::nullopt;
+std::vector<PeImage::Export> PeImage::Exports() const {
+  std::vector<Export> exports;
+  const std::uint32_t directoryRva = DirectoryRva(kExportDirectory);
   std::uint32_t directory[10] = {};  // IMAGE_EXPORT_DIRECTORY as DWORDs
-  if (!ReadRva(exports, directory, sizeof directory)) return std::nullopt;
+  if (directoryRva == 0 || !ReadRva(directoryRva, directory, sizeof directory)) return exports;
   const std::uint32_t ordinalBase = directory[4];
-  const std::uint32_t functionCount = directory[5];
-  const std::uint32_t nameCount = directory[6];
-  for (std::uint32_t i = 0; i < nameCount && i < 4096; ++i) {
+  for (std::uint32_t index = 0; index < directory[5] && index < 4096; ++index) {
+    std::uint32_t rva = 0;
+    if (ReadRva(directory[7] + 4 * index, &rva, 4) && rva != 0) {
+      exports.push_back({rva, ordinalBase + index, {}});
+    }
+  }
+  // Names: each with the index of its function in the address table.
+  for (std::uint32_t i = 0; i < directory[6] && i < 4096; ++i) {
     std::uint32_t nameRva = 0;
+    std::uint16_t index = 0;
     ReadRva(directory[8] + 4 * i, &nameRva, 4);
-    std::string exported;
+    ReadRva(directory[9] + 2 * i, &index, 2);
+    std::string name;
     for (std::uint32_t c = 0; c < 256; ++c) {
       char ch = 0;
       if (!ReadRva(nameRva + c, &ch, 1) || ch == 0) break;
-      exported.push_back(ch);
+      name.push_back(ch);
     }
-    if (exported != name) continue;
-    std::uint16_t index = 0;
-    ReadRva(directory[9] + 2 * i, &index, 2);
-    if (index >= functionCount) return std::nullopt;
-    std::uint32_t rva = 0;
-    ReadRva(directory[7] + 4 * index, &rva, 4);
-    return Export{rva, ordinalBase + index};
+    for (Export& e : exports) {
+      if (e.ordinal == ordinalBase + index) e.name = name;
+    }
   }
-  return std::nullopt;
+  return exports;
+}
+
+std::optional<PeImage::Export> PeImage::FindExport(std::string_view name) const {
+  const std::vector<Export> exports = Exports();
+  const auto it = std::find_if(exports.begin(), exports.end(),
+                               [name](const Export& e) { return e.name == name; });
+  return it == exports.end() ? std::nullopt : std::optional<Export>(*it);
 }
 
 const PeImage::Section* PeImage::FindSection(std::string_view name) const {

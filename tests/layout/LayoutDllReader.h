@@ -87,6 +87,7 @@ class PeImage final : public ImageMemory {
  public:
   static constexpr std::uint16_t kMachineI386 = 0x014C;
   static constexpr std::uint16_t kMachineAmd64 = 0x8664;
+  static constexpr std::uint16_t kMachineArm64 = 0xAA64;
 
   // Nothing when the bytes are not a PE image; error then says why.
   static std::optional<PeImage> Parse(std::vector<std::uint8_t> file, std::string& error);
@@ -100,8 +101,11 @@ class PeImage final : public ImageMemory {
   struct Export {
     std::uint32_t rva;
     std::uint32_t ordinal;
+    std::string name;  // empty when exported by ordinal only
   };
   std::optional<Export> FindExport(std::string_view name) const;
+  // Every function exported, by ordinal (an empty slot of the address table is none).
+  std::vector<Export> Exports() const;
 
   struct Section {
     std::string name;

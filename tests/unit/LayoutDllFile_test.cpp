@@ -1,7 +1,8 @@
-// The three layout DLLs this tree builds, read from their files the way Windows' kernel reads a
-// keyboard layout (tests/layout/KernelLayoutReader.h): no loader, no Wine. Windows must take each
-// one and find exactly the layout's definition in it; and it must refuse the faulty forms a build
-// can produce, which a program loading the DLL (and so every Wine test) takes without a murmur.
+// The four layout DLLs this tree builds, read from their files the way Windows takes a keyboard
+// layout (tests/layout/KernelLayoutReader.h): no loader, no Wine, and so the ARM64 one too. Windows
+// must take each one and find exactly the layout's definition in it; and it must refuse the faulty
+// forms a build can produce, which a program loading the DLL (and so every Wine test) takes
+// without a murmur.
 
 #include <gtest/gtest.h>
 
@@ -28,15 +29,22 @@ using Keystroke = DecodedLayout::Keystroke;
 
 struct Variant {
   const char* folder;
+  std::uint16_t machine;
   PointerLayout pointers;
 };
-constexpr Variant kX86{"x86", PointerLayout::Narrow};
-constexpr Variant kWow64{"wow64", PointerLayout::WideSlots};
-constexpr Variant kX64{"x64", PointerLayout::Wide};
+constexpr Variant kX86{"x86", PeImage::kMachineI386, PointerLayout::Narrow};
+constexpr Variant kWow64{"wow64", PeImage::kMachineI386, PointerLayout::WideSlots};
+constexpr Variant kX64{"x64", PeImage::kMachineAmd64, PointerLayout::Wide};
+constexpr Variant kArm64{"arm64", PeImage::kMachineArm64, PointerLayout::Wide};
+
+layout::KernelReading ReadAsWindows(const PeImage& image, const Variant& v) {
+  return layout::ReadLayoutAsKernel(image, v.machine, v.pointers);
+}
 
 void PrintTo(const Variant& v, std::ostream* out) { *out << v.folder; }
 
-// The DLL as shipped, or (suffix "-rdata") the same object linked with its tables left in .rdata.
+// The DLL as shipped, or the same object linked in a faulty form: "-rdata" with its tables left in
+// .rdata, "-export2" with a second export.
 std::vector<std::uint8_t> DllBytes(const Variant& v, const char* suffix = "") {
   const std::string path =
       std::string(TIUP_LAYOUT_DLL_DIR) + "/" + v.folder + suffix + "/kbdurph.dll";
@@ -171,11 +179,12 @@ TEST_P(LayoutDllFile, WindowsTakesItAndEveryKeyTypesWhatTheDefinitionSays) {
   ASSERT_TRUE(image);
   EXPECT_EQ(image->EntryPoint(), 0u);
   EXPECT_EQ(image->ImportedDlls(), std::vector<std::string>{});
-  const auto descriptor = image->FindExport("KbdLayerDescriptor");
-  ASSERT_TRUE(descriptor);
-  EXPECT_EQ(descriptor->ordinal, 1u);
+  const auto exports = image->Exports();
+  ASSERT_EQ(exports.size(), 1u);
+  EXPECT_EQ(exports[0].name, "KbdLayerDescriptor");
+  EXPECT_EQ(exports[0].ordinal, 1u);
 
-  const KernelReading kernel = layout::ReadLayoutAsKernel(*image, v.pointers);
+  const KernelReading kernel = ReadAsWindows(*image, v);
   ASSERT_EQ(kernel.refusal, "");
   for (const std::string& difference : layout::DifferencesFromDefinition(kernel.layout)) {
     ADD_FAILURE() << difference;
@@ -194,7 +203,7 @@ TEST_P(LayoutDllFile, CapsLockChangesNothingOnAnyKey) {
   const Variant v = GetParam();
   const auto image = Parse(DllBytes(v));
   ASSERT_TRUE(image);
-  const DecodedLayout d = layout::ReadLayoutAsKernel(*image, v.pointers).layout;
+  const DecodedLayout d = ReadAsWindows(*image, v).layout;
   std::size_t keys = 0;
   for (const auto& table : d.tables) {
     for (std::size_t row = 0; row < table.size(); ++row, ++keys) {
@@ -212,7 +221,7 @@ TEST_P(LayoutDllFile, WithItsTablesInRdataWindowsRefusesItThoughAProgramCanLoadI
   const Variant v = GetParam();
   const auto image = Parse(DllBytes(v, "-rdata"));
   ASSERT_TRUE(image);
-  const KernelReading kernel = layout::ReadLayoutAsKernel(*image, v.pointers);
+  const KernelReading kernel = ReadAsWindows(*image, v);
   EXPECT_EQ(kernel.refusal, "no section named .data");
   const DecodedLayout loaded = layout::ReadKbdTables(*image, kernel.tablesAddress, v.pointers);
   EXPECT_EQ(loaded.problems, std::vector<std::string>{});
@@ -239,7 +248,7 @@ TEST_P(LayoutDllFile, WithOneKeyNameMovedOutOfDataWindowsRefusesIt) {
 
   const auto image = Parse(bytes);
   ASSERT_TRUE(image);
-  const KernelReading kernel = layout::ReadLayoutAsKernel(*image, v.pointers);
+  const KernelReading kernel = ReadAsWindows(*image, v);
   EXPECT_NE(kernel.refusal.find("key name at "), std::string::npos) << kernel.refusal;
   EXPECT_NE(kernel.refusal.find(" points to " + layout::Hex(moved) + ", outside the .data section"),
             std::string::npos)
@@ -248,7 +257,17 @@ TEST_P(LayoutDllFile, WithOneKeyNameMovedOutOfDataWindowsRefusesIt) {
   EXPECT_EQ(loaded.keyNames.at(0x3A), u"Caps Lock");  // a loaded DLL still names the key
 }
 
-INSTANTIATE_TEST_SUITE_P(AllArchitectures, LayoutDllFile, ::testing::Values(kX86, kWow64, kX64),
+// user32 calls ordinal 2 as a second descriptor: a DLL that exports anything there is refused.
+TEST_P(LayoutDllFile, WithASecondExportWindowsRefusesIt) {
+  const Variant v = GetParam();
+  const auto image = Parse(DllBytes(v, "-export2"));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(ReadAsWindows(*image, v).refusal,
+            "ordinal 2 (KbdNlsLayerDescriptor) is exported: user32 calls it");
+}
+
+INSTANTIATE_TEST_SUITE_P(AllArchitectures, LayoutDllFile,
+                         ::testing::Values(kX86, kWow64, kX64, kArm64),
                          [](const ::testing::TestParamInfo<Variant>& info) {
                            return std::string(info.param.folder);
                          });
@@ -262,16 +281,17 @@ TEST(LayoutDllFileWow64, ASlotWithANonZeroUpperHalfIsRefused) {
   bytes[name->slotAt + 4] = 1;  // the 64-bit reader sees 0x1xxxxxxxx
   const auto image = Parse(bytes);
   ASSERT_TRUE(image);
-  const KernelReading kernel = layout::ReadLayoutAsKernel(*image, kWow64.pointers);
+  const KernelReading kernel = ReadAsWindows(*image, kWow64);
   EXPECT_EQ(kernel.refusal, "key name: upper half of the slot is not zero");
 }
 
-TEST(LayoutDllFileX86, ADescriptorOfAnotherFormOrAFileOfAnotherMachineIsRefused) {
+// A file for another processor is refused; code the reader cannot follow is reported as that,
+// not taken.
+TEST(LayoutDllFileX86, AFileOfAnotherMachineOrADescriptorTheReaderCannotFollow) {
   std::vector<std::uint8_t> bytes = DllBytes(kX86);
   const auto good = Parse(bytes);
   ASSERT_TRUE(good);
-  EXPECT_EQ(layout::ReadLayoutAsKernel(*good, PointerLayout::Wide).refusal,
-            "the file is for machine 0x14c, not 0x8664");
+  EXPECT_EQ(ReadAsWindows(*good, kArm64).refusal, "the file is for machine 0x14c, not 0xaa64");
   const auto descriptor = good->FindExport("KbdLayerDescriptor");
   ASSERT_TRUE(descriptor);
   const PeImage::Section* text = good->FindSection(".text");
@@ -281,8 +301,8 @@ TEST(LayoutDllFileX86, ADescriptorOfAnotherFormOrAFileOfAnotherMachineIsRefused)
   bytes[ret] = 0x90;  // mov eax, imm32 followed by anything but ret
   const auto image = Parse(bytes);
   ASSERT_TRUE(image);
-  EXPECT_EQ(layout::ReadLayoutAsKernel(*image, PointerLayout::Narrow).refusal,
-            "KbdLayerDescriptor's code is not in the form the kernel decodes");
+  EXPECT_EQ(ReadAsWindows(*image, kX86).refusal,
+            "this reader cannot follow KbdLayerDescriptor's code to what it returns");
 }
 
 }  // namespace

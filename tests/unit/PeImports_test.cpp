@@ -190,6 +190,11 @@ TEST(PeImports, ProgramsAreMarkedForXpAndNoImageAsksForALaterWindows) {
             std::vector<std::string>{"OS version 5.2 is above Windows 5.1: its loader refuses it"});
   EXPECT_EQ(problems(true, false, {6, 0}, {5, 2}),
             std::vector<std::string>{"OS version 6.0 is above Windows 5.2: its loader refuses it"});
+  Bytes arm64 = Image({true, true, {6, 0}, {10, 1}, {}, {}});  // ARM64 begins at Windows 10
+  Put(arm64, 0x44, pe::kMachineArm64, 2);
+  EXPECT_EQ(pe::XpProblems(pe::ReadImage(arm64), allowed),
+            std::vector<std::string>{
+                "subsystem version 10.1 is above Windows 10.0: its loader refuses it"});
 }
 
 TEST(PeImports, BrokenInputIsRefusedRatherThanPassed) {

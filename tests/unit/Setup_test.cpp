@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -13,9 +14,9 @@
 
 namespace {
 
-// A machine in memory: files, folders, a registry with one hive per person, and the input
-// service, with failures on demand. Files are replaced and set aside by renaming, as the
-// interface promises.
+// A machine in memory: files, folders, a registry with one hive per person, the input service and
+// the layouts loaded in the session, with failures on demand; every change setup asks for shows
+// in its state. Files are replaced and set aside by renaming, as the interface promises.
 class FakeMachine : public SetupSystem {
  public:
   std::map<std::wstring, Bytes> files;
@@ -31,12 +32,15 @@ class FakeMachine : public SetupSystem {
   std::optional<std::uint32_t> layoutHandle;  // what Windows gives back; default: computed
   bool loadsLayouts = true;                   // false: like Wine
   std::vector<std::wstring> pendingDeletes;
+  std::set<std::uint32_t> loadedLayouts = {0x04090409};  // handles; the US layout in use
+  std::vector<std::wstring> activated;
 
   std::wstring Full(RegRoot root, const std::wstring& key) const {
     return (root == RegRoot::Machine ? L"HKLM\\" : L"HKU\\" + user + L"\\") + key;
   }
   bool operator==(const FakeMachine& other) const {
-    return files == other.files && folders == other.folders && keys == other.keys;
+    return files == other.files && folders == other.folders && keys == other.keys &&
+           loadedLayouts == other.loadedLayouts;
   }
   void Held(const std::wstring& path) const {
     if (heldFiles.count(path)) {
@@ -162,11 +166,18 @@ class FakeMachine : public SetupSystem {
       return std::nullopt;
     }
     const auto id = keys.at(Full(RegRoot::Machine, kKl() + klid)).at(L"Layout Id").text;
-    return layoutHandle.value_or((0xF000u | std::stoul(id, nullptr, 16)) << 16 | 0x0420u);
+    const std::uint32_t handle = layoutHandle.value_or(Handle(id));
+    loadedLayouts.insert(handle);
+    return handle;
   }
-  void UnloadLayout(std::uint32_t) noexcept override {}
-  void ActivateLayout(const std::wstring&) noexcept override {}
-  void ReleaseLayout(const std::wstring&) noexcept override {}
+  void UnloadLayout(std::uint32_t handle) noexcept override { loadedLayouts.erase(handle); }
+  void ActivateLayout(const std::wstring& id) noexcept override { activated.push_back(id); }
+  void ReleaseLayout(const std::wstring& layoutId) noexcept override {
+    loadedLayouts.erase(Handle(layoutId));
+  }
+  static std::uint32_t Handle(const std::wstring& layoutId) {
+    return (0xF000u | std::wcstoul(layoutId.c_str(), nullptr, 16)) << 16 | 0x0420u;
+  }
   static std::wstring kKl() { return L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\"; }
 };
 
@@ -178,6 +189,7 @@ const std::vector<std::pair<std::u16string, std::u16string>> kOurs = {
 const Bytes kX64 = Dll(kOurs, "x64");
 const Bytes kWow64 = Dll(kOurs, "wow64");
 const Bytes kX86 = Dll(kOurs, "x86");
+const Bytes kArm64 = Dll(kOurs, "arm64");
 const Bytes kSetupExe{'M', 'Z'};
 const std::wstring kKl = L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\";
 const std::wstring kSystemDll = L"C:\\Windows\\System32\\kbdurph.dll";
@@ -205,6 +217,7 @@ FakeMachine FreshMachine() {
   m.files[L"D:\\dist\\lyurdu\\x64\\kbdurph.dll"] = kX64;
   m.files[L"D:\\dist\\lyurdu\\wow64\\kbdurph.dll"] = kWow64;
   m.files[L"D:\\dist\\lyurdu\\x86\\kbdurph.dll"] = kX86;
+  m.files[L"D:\\dist\\lyurdu\\arm64\\kbdurph.dll"] = kArm64;
   m.folders = {L"C:\\Windows\\System32", L"C:\\Windows\\SysWOW64"};
   m.keys[L"HKLM\\" + kKl + L"00000409"] = {{L"Layout File", RegValue::String(L"KBDUS.DLL")}};
   m.keys[L"HKLM\\" + kKl + L"00000420"] = {{L"Layout File", RegValue::String(L"KBDURDU.DLL")}};
@@ -251,6 +264,8 @@ TEST(SetupInstall, On64BitWindowsPutsBothVariantsAndRegistersEverything) {
   EXPECT_EQ(m.keys[L"HKU\\A\\Keyboard Layout\\Preload"].at(L"2"), RegValue::String(L"d0010420"));
   EXPECT_TRUE(outcome.addedForThisAccount);
   EXPECT_TRUE(Says(outcome, L"added it to your input languages"));
+  EXPECT_EQ(m.loadedLayouts, (std::set<std::uint32_t>{0x04090409, 0xF0C50420}));
+  EXPECT_EQ(m.activated, std::vector<std::wstring>{L"d0010420"});
 
   // Everyone else at their next sign-in.
   const auto& activeSetup = m.keys[kActiveSetup];
@@ -268,27 +283,41 @@ TEST(SetupInstall, On64BitWindowsPutsBothVariantsAndRegistersEverything) {
   EXPECT_EQ(entry.at(L"NoModify"), RegValue::Number(1));
 }
 
-TEST(SetupInstall, PutsTheVariantsTheProcessorNeedsAndNothingOnOthers) {
-  FakeMachine m = FreshMachine();
-  auto e = Environment64();
-  e.processor = Processor::X86;
-  m.files.erase(L"D:\\dist\\lyurdu\\wow64\\kbdurph.dll");  // not needed there
-  ASSERT_EQ(InstallLayout(e, m).result, SetupResult::Installed);
-  EXPECT_EQ(m.files[kSystemDll], kX86);
-  EXPECT_FALSE(m.files.count(kWowDll));
-
-  for (const Processor processor : {Processor::Arm64, Processor::Other}) {
-    FakeMachine arm = FreshMachine();
-    const FakeMachine before = arm;
-    e.processor = processor;
-    const auto outcome = InstallLayout(e, arm);
-    EXPECT_EQ(outcome.result, SetupResult::UnsupportedProcessor);
-    EXPECT_EQ(SetupExitCode(outcome), 1633);
-    EXPECT_TRUE(arm == before);
-    EXPECT_TRUE(Says(outcome, L"is not supported"));
+// Each processor gets the DLL of its own processes in System32 and, on 64-bit Windows, the WOW64
+// one in SysWOW64 (ARM64 as x64); uninstall takes it all away again.
+TEST(SetupInstall, PutsTheDllsEachProcessorNeedsAndNothingWhereNoneFits) {
+  struct Plan {
+    Processor processor;
+    const Bytes* system32;
+    const Bytes* sysWow64;  // null: nothing there
+  };
+  for (const Plan& plan :
+       {Plan{Processor::X86, &kX86, nullptr}, Plan{Processor::X64, &kX64, &kWow64},
+        Plan{Processor::Arm64, &kArm64, &kWow64}}) {
+    FakeMachine m = FreshMachine();
+    const FakeMachine before = m;
+    auto e = Environment64();
+    e.processor = plan.processor;
+    ASSERT_EQ(InstallLayout(e, m).result, SetupResult::Installed);
+    EXPECT_EQ(m.files.at(kSystemDll), *plan.system32);
+    EXPECT_EQ(m.ReadFile(kWowDll), plan.sysWow64 ? std::optional(*plan.sysWow64) : std::nullopt);
+    EXPECT_EQ(m.loadedLayouts.count(0xF0C50420), 1u);  // registered, and Windows took it
+    ASSERT_EQ(UninstallLayout(e, m).result, SetupResult::Uninstalled);
+    EXPECT_TRUE(m == before);
   }
-  e.processor = Processor::Arm64;
-  EXPECT_TRUE(Says(InstallLayout(e, m), L"processor (ARM64) is not supported"));
+
+  // ARM32, IA-64 or a processor Windows does not name: no DLL of ours fits.
+  FakeMachine m = FreshMachine();
+  const FakeMachine before = m;
+  auto e = Environment64();
+  e.processor = Processor::Other;
+  const auto outcome = InstallLayout(e, m);
+  EXPECT_EQ(outcome.result, SetupResult::UnsupportedProcessor);
+  EXPECT_EQ(SetupExitCode(outcome), 1633);
+  EXPECT_TRUE(m == before);
+  EXPECT_TRUE(Says(outcome,
+                   L"processor (not one Windows names) is not supported: the layout "
+                   L"comes for x86, x64 and ARM64 processors only. Setup changed nothing."));
 }
 
 TEST(SetupInstall, ASecondRunChangesNothingAndSaysSo) {
@@ -344,7 +373,8 @@ TEST(SetupInstall, OverAnOlderCopyOfOursReplacesItAndDropsTheOldOne) {
 
 TEST(SetupInstall, AFailurePartWayPutsEveryEarlierChangeBack) {
   // A file held open, a key that cannot be written, Windows refusing the layout, the input
-  // service refusing it: whatever the step that fails, the machine ends as it was.
+  // service refusing it: whatever the step that fails, the machine ends as it was (a layout
+  // Windows loaded before the failure is unloaded).
   std::vector<std::function<void(FakeMachine&, SetupEnvironment&)>> failures = {
       [](FakeMachine& m, SetupEnvironment&) { m.heldFiles.insert(kWowDll); },
       [](FakeMachine& m, SetupEnvironment&) {
@@ -416,6 +446,31 @@ TEST(SetupRollback, AnUndoThatFailsIsNamedAndEndsWithItsOwnCode) {
                    L"\x2022 the new file " +
                        kSystemDll + L" (the one it replaced is " + kSystemDll + L".old) (in use)"));
   EXPECT_FALSE(Says(outcome, L"Nothing was changed."));
+}
+
+// Undoing takes back what this run did and nothing else, and a file that can go only at the
+// restart keeps "restart needed" whatever succeeds after it.
+TEST(SetupRollback, UndoesExactlyThisRunsChangesAndKeepsARestartNeeded) {
+  // A reinstall that fails after Windows loaded the layout leaves the earlier install's loaded.
+  FakeMachine m = FreshMachine();
+  ASSERT_EQ(InstallLayout(Environment64(), m).result, SetupResult::Installed);
+  const std::wstring entry = L"HKLM\\" + std::wstring(kUninstallKey);
+  m.keys[entry][L"DisplayVersion"] = RegValue::String(L"0.90");
+  m.readOnlyKeys.insert(entry);
+  ASSERT_EQ(InstallLayout(Environment64(), m).result, SetupResult::Failed);
+  EXPECT_EQ(m.loadedLayouts, (std::set<std::uint32_t>{0x04090409, 0xF0C50420}));
+
+  // Uninstall releases our layout, not another maker's loaded beside it (kbdx.dll, id 00c4);
+  // System32's DLL is in use and goes at the restart, after which the rest goes at once.
+  m.readOnlyKeys.clear();
+  m.loadedLayouts.insert(0xF0C40420);
+  m.loadedFiles.insert(kSystemDll);
+  const auto removed = UninstallLayout(Environment64(), m);
+  ASSERT_EQ(removed.result, SetupResult::Uninstalled);
+  EXPECT_EQ(m.loadedLayouts, (std::set<std::uint32_t>{0x04090409, 0xF0C40420}));
+  EXPECT_EQ(m.pendingDeletes, std::vector<std::wstring>{kSystemDll + L".aside"});
+  EXPECT_FALSE(m.folders.count(kFolder));
+  EXPECT_EQ(SetupExitCode(removed), kExitRestartNeeded);
 }
 
 TEST(SetupUninstall, PutsTheMachineBackExactlyAsBeforeInstall) {
@@ -586,6 +641,24 @@ TEST(VersionStrings, AreReadFromTheFileAndNothingFromWhatIsNoProgramFile) {
       (void)ReadVersionStrings(damaged);
     }
   }
+}
+
+// Only what the loader would map is read: a node whose length runs past its parent, or a resource
+// whose address lies in the part of its section the file does not hold (zeros once loaded), makes
+// the file not ours, though the bytes beyond still say it is.
+TEST(VersionStrings, ALengthPastItsParentOrAnAddressPastItsSectionsFileDataIsRefused) {
+  const Bytes ours = Dll(kOurs, "bytes after the image");
+  ASSERT_TRUE(IsOurLayoutFile(ours));
+  Bytes longer = ours;
+  const Bytes key = versioned_pe::Text(u"FileDescription");  // the last node of every parent
+  const auto node = static_cast<std::size_t>(
+      std::search(longer.begin(), longer.end(), key.begin(), key.end()) - longer.begin() - 6);
+  versioned_pe::Put16(longer, node, (longer[node] | longer[node + 1] << 8) + 4u);
+  EXPECT_FALSE(IsOurLayoutFile(longer));
+
+  Bytes unmapped = ours;
+  versioned_pe::Put32(unmapped, 0x148, 0x60);  // .rsrc's data in the file: its directory only
+  EXPECT_FALSE(ReadVersionStrings(unmapped));
 }
 
 }  // namespace

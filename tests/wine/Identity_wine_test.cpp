@@ -89,7 +89,7 @@ TEST(Identity, EveryShippedFileCarriesTheOneNameAndVersion) {
   EXPECT_EQ(layoutSetup.String(L"ProductVersion"), L"1.00");
   EXPECT_EQ(layoutSetup.Fixed(), L"1.0.0.0 1.0.0.0");
 
-  for (const wchar_t* variant : {L"x86", L"x64", L"wow64"}) {
+  for (const wchar_t* variant : {L"x86", L"x64", L"wow64", L"arm64"}) {
     const std::wstring dll = dist + L"\\lyurdu\\" + variant + L"\\kbdurph.dll";
     VersionBlock layout(dll);
     ASSERT_TRUE(layout.Ok()) << "no version block in " << Narrow(dll);
