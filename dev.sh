@@ -15,9 +15,9 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64
   wine wine64 wine32:i386 fonts-wine fonts-liberation xvfb x11-utils imagemagick
   # 32-bit Wine where the machine cannot execute 32-bit code: qemu-i386 in a private namespace
-  # (cmake/wine-run.sh.in), and Wine's preloader, without which every process start under the
-  # emulator takes about a minute
-  qemu-user-static wine32-preloader:i386
+  # (cmake/wine-run.sh.in; qemu-user itself comes from install_qemu), and Wine's preloader,
+  # without which every process start under the emulator takes about a minute
+  wine32-preloader:i386
   librsvg2-bin
   # The distribution: the Urdu fonts it ships, the runtime licence it carries.
   fonts-noto-core mingw-w64-common
@@ -46,6 +46,30 @@ install_missing() {
   as_root apt-get update -qq
   # With the recommended packages: Wine's fonts (Liberation) are what the tests measure text with.
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# qemu-user 8 or later: Debian 12's own 7.2 runs the threads of a 32-bit Wine process wrongly
+# (a few threads asking the registry crash or hang it every time: stack smashing, SIGSEGV, a
+# thread waiting on another's wake-ups); bookworm-backports has 10.0, one static file and no
+# maintainer scripts. Its recommended qemu-user-binfmt is left out: it would register emulators
+# for the whole machine, and wine-run.sh registers qemu-i386 in a private namespace only.
+install_qemu() {
+  local version
+  version=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || true)
+  if [ -n "$version" ] && dpkg --compare-versions "$version" ge 1:8; then return; fi
+  local release=()
+  if grep -qs '^VERSION_CODENAME=bookworm$' /etc/os-release; then
+    if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+      echo "== Adding Debian's bookworm-backports (for qemu-user 10)"
+      echo "deb http://deb.debian.org/debian bookworm-backports main" |
+        as_root tee /etc/apt/sources.list.d/bookworm-backports.list >/dev/null
+    fi
+    release=(-t bookworm-backports)
+  fi
+  echo "== Installing: qemu-user ${release[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${release[@]}" qemu-user >/dev/null
 }
 
 build() {
@@ -119,16 +143,16 @@ run_program() {
 }
 
 case "${1:-}" in
-  run) install_missing; build; run_program ;;
+  run) install_missing; install_qemu; build; run_program ;;
   test)
-    install_missing; build
+    install_missing; install_qemu; build
     status=0
     run_tests || status=1
     echo "== Static analysis"
     tools/static-analysis.sh || status=1
     exit $status ;;
-  build) install_missing; build ;;
-  bench) install_missing; build; bench/run.sh ;;
+  build) install_missing; install_qemu; build ;;
+  bench) install_missing; install_qemu; build; bench/run.sh ;;
   package)
     install_missing; build
     # Signed when TIUP_SIGN_PFX names a certificate (README, Releases).
