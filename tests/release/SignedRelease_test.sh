@@ -5,7 +5,7 @@
 #     certificate (SHA-256) and are the built bytes plus the signature; the unpacked folder passes
 #     the import check; the layout DLLs are untouched; one changed byte fails both checks.
 #   SignedRelease_test.sh start BUILD
-#     the 64-bit tree's programs, signed, start under Wine.
+#     the tree's programs, signed, start under Wine.
 set -euo pipefail
 mode=$1
 build=$2
@@ -85,7 +85,8 @@ case $mode in
       fi
       sleep 0.2
     done
-    kill "$pid" 2>/dev/null || true
+    # Ended through Wine's server: under emulation the runner's process is not the program's.
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     [ $shown = yes ] || fail "the signed program showed no main window within 30 s"
     ;;
