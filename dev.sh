@@ -112,7 +112,7 @@ run_tests() {
   if [ "$mode" = natively ]; then
     echo "== 32-bit Wine tests passed: $x86_wine natively, 0 under emulation; $skipped skipped in all"
   else
-    echo "== 32-bit Wine tests passed: 0 natively, $x86_wine under emulation ($mode); $skipped skipped in all"
+    echo "== 32-bit Wine tests passed: 0 natively, $x86_wine $mode; $skipped skipped in all"
   fi
   echo "ctest: $passed passed, $failed failed, $skipped skipped"
   [ "$skipped" -eq 0 ] || status=1
