@@ -4,7 +4,8 @@
 # the folder keeps its contents in view and a write that outgrows the tmpfs fails part way, as on
 # a full disk. The test decides when the disk fills: TIUP_SMALL_DISK names the tmpfs, whose size
 # it sets (SmallDisk_win.h). Wine's server runs inside the namespace too, so that every process
-# sees the same files; it is stopped before and after, and nothing written there outlives the run.
+# sees the same files; it is stopped before the run and, inside, after it, and nothing written
+# there outlives the run.
 #   OnASmallDisk.sh WINE-RUN.SH FOLDER... -- PROGRAM.exe [ARGS...]   (FOLDERs under the prefix)
 set -u
 runner="$1"; shift
@@ -30,6 +31,5 @@ disk=$(mktemp -d)
   "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null
   exit $status' sh "$runner" "$wineserver" "$disk" "$@"
 status=$?
-stop_server
 rmdir "$disk"
 exit $status
