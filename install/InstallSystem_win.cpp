@@ -6,6 +6,7 @@
 #include "core/Application_win.h"
 #include "install/Module1_win.h"
 #include "platform/FileRead_win.h"
+#include "platform/FileWrite_win.h"
 #include "platform/FreshFile_win.h"
 #include "platform/Handles_win.h"
 #include "platform/Paths_win.h"
@@ -121,17 +122,8 @@ class Win32FileForReading final : public FileForReading {
       if (read == 0) {
         return ERROR_SUCCESS;
       }
-      // A write may take less than it was given (a disk filling up): the rest goes again, and
-      // a write that takes nothing means the disk is full.
-      for (DWORD done = 0; done < read;) {
-        DWORD written = 0;
-        if (!WriteFile(copy, piece.data() + done, read - done, &written, nullptr)) {
-          return GetLastError();
-        }
-        if (written == 0) {
-          return ERROR_DISK_FULL;
-        }
-        done += written;
+      if (const DWORD error = WriteAll(copy, piece.data(), read); error != ERROR_SUCCESS) {
+        return error;
       }
     }
   }

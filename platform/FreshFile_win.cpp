@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/FileWrite_win.h"
 #include "platform/NtPath.h"
 #include "platform/SystemError_win.h"
 #include "platform/SystemLibrary_win.h"
@@ -117,11 +118,8 @@ UniqueFileHandle WriteFreshFile(const std::wstring& path, std::string_view bytes
   DWORD renamed = ERROR_SUCCESS;
   {
     const UniqueFileHandle file = CreateBeside(path, context);
-    DWORD written = 0;
-    const BOOL wrote =
-        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    if (!wrote || written != bytes.size()) {
-      const DWORD error = wrote ? ERROR_HANDLE_DISK_FULL : GetLastError();
+    const DWORD error = WriteAll(file.Get(), bytes.data(), bytes.size());
+    if (error != ERROR_SUCCESS) {
       DeleteOnClose(file.Get());
       ThrowSystemError(error, context);
     }

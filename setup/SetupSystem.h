@@ -26,6 +26,10 @@ struct RegValue {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A failure of a step the system refused without an error number of its own; `what` says it in
+// a full sentence.
+inline constexpr std::uint32_t kRefused = 0;
+
 class SetupSystem {
  public:
   virtual ~SetupSystem() = default;
@@ -34,11 +38,11 @@ class SetupSystem {
   // so "...\System32\..." always means the real System32. No call ever rewrites a file in place:
   // a file is replaced by a complete new one in one step, and the one it replaces is kept beside
   // it until the change is committed or undone, so undoing never has to write a byte.
-  virtual std::optional<Bytes> ReadFile(const std::wstring& path) = 0;  // nullopt: no such file
+  virtual std::optional<Bytes> FileContents(const std::wstring& path) = 0;  // nullopt: no such file
   // Puts `bytes` at `path`: written in full to a new file in the same folder and flushed, then
   // put in place of whatever was there. A failure at any point leaves `path` as it was. Returns
   // where the file it replaced is kept (empty when there was none).
-  virtual std::wstring ReplaceFile(const std::wstring& path, const Bytes& bytes) = 0;
+  virtual std::wstring ReplaceWithNewFile(const std::wstring& path, const Bytes& bytes) = 0;
   // Moves the file at `path` out of the way, to a new name in the same folder; returns that name.
   virtual std::wstring SetFileAside(const std::wstring& path) = 0;
   // Puts the file kept at `kept` back at `path`, in place of whatever is there now; with `kept`

@@ -4,7 +4,9 @@
 #include <cwchar>
 
 #include "platform/FileRead_win.h"
+#include "platform/FileWrite_win.h"
 #include "platform/Handles_win.h"
+#include "platform/RegistryKey_win.h"
 #include "platform/SystemError_win.h"
 #include "platform/SystemLibrary_win.h"
 #include "setup/Transaction.h"
@@ -126,17 +128,7 @@ void WriteNewFile(const std::wstring& path, const Bytes& bytes, const std::wstri
   if (!file) {
     ThrowFileError(GetLastError(), target);
   }
-  DWORD error = ERROR_SUCCESS;
-  for (std::size_t done = 0; done < bytes.size() && error == ERROR_SUCCESS;) {
-    DWORD written = 0;
-    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-    if (!::WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr)) {
-      error = GetLastError();
-    } else if (written == 0) {
-      error = ERROR_DISK_FULL;
-    }
-    done += written;
-  }
+  DWORD error = WriteAll(file.Get(), bytes.data(), bytes.size());
   if (error == ERROR_SUCCESS && !FlushFileBuffers(file.Get())) {
     error = GetLastError();
   }
@@ -212,12 +204,12 @@ Processor NativeProcessor() {
 // there counts: a planted input.dll beside setup.exe is never loaded.
 Win32SetupSystem::Win32SetupSystem() : inputDll_(WindowsHasLibrary(L"input.dll")) {}
 
-std::optional<Bytes> Win32SetupSystem::ReadFile(const std::wstring& path) {
+std::optional<Bytes> Win32SetupSystem::FileContents(const std::wstring& path) {
   ScopedRealSystemFolder realSystemFolder;
   return ReadWholeFile(path);
 }
 
-std::wstring Win32SetupSystem::ReplaceFile(const std::wstring& path, const Bytes& bytes) {
+std::wstring Win32SetupSystem::ReplaceWithNewFile(const std::wstring& path, const Bytes& bytes) {
   ScopedRealSystemFolder realSystemFolder;
   const std::wstring fresh = FreeNameBeside(path, L"setup-new");
   WriteNewFile(fresh, bytes, path);
@@ -339,38 +331,17 @@ bool Win32SetupSystem::KeyExists(RegRoot root, const std::wstring& key) {
 }
 
 std::vector<std::wstring> Win32SetupSystem::SubKeys(RegRoot root, const std::wstring& key) {
-  std::vector<std::wstring> names;
   const auto handle = OpenKey(root, key, KEY_ENUMERATE_SUB_KEYS);
-  if (!handle) {
-    return names;
-  }
-  for (DWORD index = 0;; ++index) {
-    wchar_t name[256];  // the longest key name the registry allows, plus the terminator
-    DWORD length = static_cast<DWORD>(std::size(name));
-    const LSTATUS status =
-        RegEnumKeyExW(handle.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_NO_MORE_ITEMS) {
-      return names;
-    }
-    Check(status, root, key);
-    names.emplace_back(name, length);
-  }
+  return handle ? SubKeyNames(handle.Get(), KeyName(root, key)) : std::vector<std::wstring>{};
 }
 
 std::vector<std::wstring> Win32SetupSystem::ValueNames(RegRoot root, const std::wstring& key) {
-  std::vector<std::wstring> names;
   const auto handle = OpenExistingKey(root, key, KEY_QUERY_VALUE);
-  for (DWORD index = 0;; ++index) {
-    wchar_t name[16384];  // the longest value name the registry allows, plus the terminator
-    DWORD length = static_cast<DWORD>(std::size(name));
-    const LSTATUS status =
-        RegEnumValueW(handle.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_NO_MORE_ITEMS) {
-      return names;
-    }
-    Check(status, root, key);
-    names.emplace_back(name, length);
+  std::vector<std::wstring> names;
+  for (auto& entry : ValueEntries(handle.Get(), KeyName(root, key), false)) {
+    names.push_back(std::move(entry.name));
   }
+  return names;
 }
 
 std::optional<RegValue> Win32SetupSystem::ReadValue(RegRoot root, const std::wstring& key,

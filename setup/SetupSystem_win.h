@@ -13,8 +13,8 @@ class Win32SetupSystem : public SetupSystem {
   // Whether the system folder has input.dll: Windows Vista and later. Windows XP has none.
   bool HasInputDll() const { return inputDll_; }
 
-  std::optional<Bytes> ReadFile(const std::wstring& path) override;
-  std::wstring ReplaceFile(const std::wstring& path, const Bytes& bytes) override;
+  std::optional<Bytes> FileContents(const std::wstring& path) override;
+  std::wstring ReplaceWithNewFile(const std::wstring& path, const Bytes& bytes) override;
   std::wstring SetFileAside(const std::wstring& path) override;
   void RestoreFile(const std::wstring& path, const std::wstring& kept) override;
   bool DiscardFile(const std::wstring& path) override;

@@ -88,10 +88,10 @@ void Transaction::OnRollback(std::wstring left, std::function<void()> undo) {
 }
 
 void Transaction::PutFile(const std::wstring& path, const Bytes& bytes) {
-  if (system_.ReadFile(path) == bytes) {
+  if (system_.FileContents(path) == bytes) {
     return;
   }
-  const std::wstring kept = system_.ReplaceFile(path, bytes);
+  const std::wstring kept = system_.ReplaceWithNewFile(path, bytes);
   changed_ = true;
   if (!kept.empty()) {
     keptFiles_.push_back(kept);
@@ -103,7 +103,7 @@ void Transaction::PutFile(const std::wstring& path, const Bytes& bytes) {
 }
 
 void Transaction::RemoveFile(const std::wstring& path) {
-  if (!system_.ReadFile(path)) {
+  if (!system_.FileContents(path)) {
     return;
   }
   const std::wstring aside = system_.SetFileAside(path);

@@ -9,6 +9,7 @@
 
 #include "VersionedPe.h"
 #include "platform/SystemError.h"
+#include "setup/MachineLayout.h"
 #include "setup/SetupMessages.h"
 #include "setup/VersionStrings.h"
 
@@ -48,11 +49,11 @@ class FakeMachine : public SetupSystem {
     }
   }
 
-  std::optional<Bytes> ReadFile(const std::wstring& path) override {
+  std::optional<Bytes> FileContents(const std::wstring& path) override {
     auto it = files.find(path);
     return it == files.end() ? std::nullopt : std::optional<Bytes>(it->second);
   }
-  std::wstring ReplaceFile(const std::wstring& path, const Bytes& bytes) override {
+  std::wstring ReplaceWithNewFile(const std::wstring& path, const Bytes& bytes) override {
     Held(path);
     std::wstring kept;
     if (files.count(path)) {
@@ -300,7 +301,8 @@ TEST(SetupInstall, PutsTheDllsEachProcessorNeedsAndNothingWhereNoneFits) {
     e.processor = plan.processor;
     ASSERT_EQ(InstallLayout(e, m).result, SetupResult::Installed);
     EXPECT_EQ(m.files.at(kSystemDll), *plan.system32);
-    EXPECT_EQ(m.ReadFile(kWowDll), plan.sysWow64 ? std::optional(*plan.sysWow64) : std::nullopt);
+    EXPECT_EQ(m.FileContents(kWowDll),
+              plan.sysWow64 ? std::optional(*plan.sysWow64) : std::nullopt);
     EXPECT_EQ(m.loadedLayouts.count(0xF0C50420), 1u);  // registered, and Windows took it
     ASSERT_EQ(UninstallLayout(e, m).result, SetupResult::Uninstalled);
     EXPECT_TRUE(m == before);

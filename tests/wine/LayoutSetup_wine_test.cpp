@@ -15,6 +15,7 @@
 #include "SmallDisk_win.h"
 #include "UiDriver_win.h"
 #include "platform/Handles_win.h"
+#include "setup/MachineLayout.h"
 #include "setup/Setup.h"
 
 // The layout's setup program, run as users, deployment tools and Windows itself run it, in a

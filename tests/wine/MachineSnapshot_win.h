@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/Handles_win.h"
+#include "platform/RegistryKey_win.h"
 
 using Snapshot = std::map<std::wstring, std::wstring>;
 
@@ -83,8 +84,7 @@ inline std::string SnapshotFileBytes(const std::wstring& path) {
 }
 
 // The registry below a key, value by value, as text; with the key's own existence recorded.
-// A value too large to read is marked so, never silently dropped: the snapshot must see
-// every change.
+// A key that cannot be walked fails the test: the snapshot must see every change.
 inline void DumpKey(HKEY root, const std::wstring& rootName, const std::wstring& path,
                     Snapshot& out) {
   HKEY raw = nullptr;
@@ -94,40 +94,16 @@ inline void DumpKey(HKEY root, const std::wstring& rootName, const std::wstring&
   UniqueRegKey key(raw);
   const std::wstring name = rootName + L"\\" + path;
   out[name + L"\\"] = L"(key)";
-  std::vector<wchar_t> valueName(16384);
-  std::vector<BYTE> data(65536);
   static constexpr wchar_t kHex[] = L"0123456789abcdef";
-  for (DWORD i = 0;;) {
-    DWORD nameLength = static_cast<DWORD>(valueName.size());
-    DWORD size = static_cast<DWORD>(data.size());
-    DWORD type = 0;
-    const LSTATUS status = RegEnumValueW(key.Get(), i, valueName.data(), &nameLength, nullptr,
-                                         &type, data.data(), &size);
-    if (status == ERROR_MORE_DATA && size > data.size()) {
-      data.resize(size);
-      continue;  // the same value again, with room for it
+  for (const auto& value : ValueEntries(key.Get(), name, true)) {
+    std::wstring text = std::to_wstring(value.type) + L":";
+    for (const BYTE b : value.data) {
+      text += kHex[b >> 4];
+      text += kHex[b & 15];
     }
-    if (status != ERROR_SUCCESS) {
-      break;
-    }
-    std::wstring text = std::to_wstring(type) + L":";
-    for (DWORD b = 0; b < size; ++b) {
-      text += kHex[data[b] >> 4];
-      text += kHex[data[b] & 15];
-    }
-    out[name + L"|" + std::wstring(valueName.data(), nameLength)] = text;
-    ++i;
+    out[name + L"|" + value.name] = text;
   }
-  std::vector<std::wstring> subkeys;
-  for (DWORD i = 0;; ++i) {
-    wchar_t subkey[256];
-    DWORD length = 256;
-    if (RegEnumKeyExW(key.Get(), i, subkey, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    subkeys.emplace_back(subkey);
-  }
+  const auto subkeys = SubKeyNames(key.Get(), name);
   for (const auto& subkey : subkeys) {
     DumpKey(root, rootName, path.empty() ? subkey : path + L"\\" + subkey, out);
   }
