@@ -23,8 +23,8 @@ packages=(
   fonts-noto-core mingw-w64-common
   # The ARM64 layout DLL (layout/): clang (below), lld's lld-link, llvm's llvm-rc
   lld llvm
-  # Static analysis (tools/static-analysis.sh)
-  cppcheck clang-tidy
+  # Static analysis and the formatting check (tools/static-analysis.sh)
+  cppcheck clang-tidy clang-format
   # Fuzzing the font name reader (tests/fuzz/run.sh): clang with libFuzzer and the sanitisers
   clang libclang-rt-14-dev
   # The release: the same zip from the same sources, Authenticode signing, the signing test

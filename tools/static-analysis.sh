@@ -2,12 +2,13 @@
 # Static analysis of our own code: the program and setup.exe (the portable core, the Win32
 # layer), the keyboard layout (its definition and the DLL's tables), the benchmark, the build's
 # tools (the chart, the import checker), the layout readers and the fuzzer's harness the tests
-# use: the direction of the #includes (tools/include-direction.py, after its self-test),
-# cppcheck over every file, clang-tidy over every file through the build's compile commands:
-# the portable core as the native build compiles it, the Win32 layer as the shipped 32-bit build
-# compiles it, with clang told the MinGW target and its C++ headers; the files no compile
-# database lists (the layout DLL, the host-built import checker, the fuzzer) as their own build
-# commands compile them. Fails on any finding not listed, with its reason, in
+# use: the direction of the #includes (tools/include-direction.py, after its self-test), the
+# layout of every C++ file (clang-format, tests included), cppcheck over every file, clang-tidy
+# over every file through the build's compile commands: the portable core as the native build
+# compiles it, the Win32 layer as the shipped 32-bit build compiles it, with clang told the
+# MinGW target and its C++ headers; the files no compile database lists (the layout DLL, the
+# host-built import checker, the fuzzer) as their own build commands compile them. Fails on any
+# finding not listed, with its reason, in
 # tools/static-analysis-suppressions.txt. The test bodies (tests/unit, tests/wine) are not
 # analysed.
 # Needs the native and windows-x86 build trees configured (./dev.sh build does it).
@@ -34,6 +35,13 @@ echo "== include direction"
 selftest=$(python3 tools/include-direction.py --self-test) || { echo "$selftest" >&2; exit 1; }
 echo "$selftest" | tail -n 1
 python3 tools/include-direction.py
+
+# Every C++ file of ours, tests and tools included, laid out as .clang-format says: nobody
+# formats by hand. (core/Identity.h.in is C++ only once the build has filled it in.)
+echo "== clang-format $(clang-format --version | sed -n 's/.*version \([0-9.]*\).*/\1/p')"
+git ls-files -z --cached --others --exclude-standard '*.cpp' '*.cc' '*.c' '*.h' '*.hpp' |
+  xargs -0 -r clang-format --dry-run -Werror
+echo "every C++ file as .clang-format lays it out"
 
 findings=$(mktemp)
 trap 'rm -f "$findings"' EXIT
