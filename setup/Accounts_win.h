@@ -1,6 +1,6 @@
 #pragma once
 
-#include "setup/Setup.h"
+#include "setup/SetupEnvironment.h"
 
 // The account setup runs as, against the person at the desktop, and whether anyone else has an
 // account on this computer.

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "setup/Setup.h"
+#include "setup/SetupEnvironment.h"
 #include "setup/SetupSystem.h"
 
 // The real machine: files past WOW64 file-system redirection, the registry's 64-bit view on
