@@ -96,7 +96,6 @@ class PeImage final : public ImageMemory {
   PeImage(const PeImage&) = delete;
   PeImage& operator=(const PeImage&) = delete;
 
-  const PeFile& Headers() const { return headers_; }
   std::uint16_t Machine() const { return headers_.Machine(); }
   std::uint64_t ImageBase() const { return headers_.ImageBase(); }
   std::uint32_t EntryPoint() const { return headers_.EntryPoint(); }
