@@ -35,7 +35,7 @@ std::optional<PeFile> PeFile::Parse(std::span<const std::uint8_t> bytes, std::st
   const std::uint64_t header = *pe + std::uint64_t{4};
   const std::uint64_t optional = header + 20;
   const auto magic = file.U16(optional);
-  if (magic != kPe32 && magic != kPe32Plus) {
+  if (!magic || (*magic != kPe32 && *magic != kPe32Plus)) {
     return fail("unknown optional header");
   }
   // The magic lies past the file header, so all of that header is in the file.
@@ -44,7 +44,7 @@ std::optional<PeFile> PeFile::Parse(std::span<const std::uint8_t> bytes, std::st
   const std::uint16_t optionalSize = *file.U16(header + 16);
   file.characteristics_ = *file.U16(header + 18);
 
-  file.pe32Plus_ = magic == kPe32Plus;
+  file.pe32Plus_ = *magic == kPe32Plus;
   const std::uint64_t countAt = optional + (file.pe32Plus_ ? 108 : 92);
   const auto directoryCount = file.U32(countAt);
   if (!directoryCount) {
@@ -59,8 +59,9 @@ std::optional<PeFile> PeFile::Parse(std::span<const std::uint8_t> bytes, std::st
   file.imageSize_ = *file.U32(optional + 56);
   file.headersSize_ = *file.U32(optional + 60);
   for (std::uint32_t d = 0; d < std::min(*directoryCount, kMaxDirectories); ++d) {
-    const auto rva = file.U32(countAt + 4 + d * 8);
-    const auto size = file.U32(countAt + 8 + d * 8);
+    const std::uint64_t at = countAt + 4 + std::uint64_t{d} * 8;
+    const auto rva = file.U32(at);
+    const auto size = file.U32(at + 4);
     if (!rva || !size) {
       return fail("optional header cut short");
     }
