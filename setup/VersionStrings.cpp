@@ -2,58 +2,15 @@
 
 #include <algorithm>
 
+#include "platform/PeFile.h"
+
 namespace {
 
 constexpr std::uint32_t kResourceTypeVersion = 16;  // RT_VERSION
-// Where the resources' entry (IMAGE_DIRECTORY_ENTRY_RESOURCE, the third of 8 bytes each) lies
-// among the data directories.
-constexpr std::size_t kResourceDirectory = 16;
-
-// Bounds-checked little-endian reads; every offset comes from the file and is not trusted.
-class FileBytes {
- public:
-  explicit FileBytes(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
-  std::size_t Size() const { return bytes_.size(); }
-  std::optional<std::uint16_t> U16(std::size_t at) const {
-    if (bytes_.size() < 2 || at > bytes_.size() - 2) {
-      return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(bytes_[at] | bytes_[at + 1] << 8);
-  }
-  std::optional<std::uint32_t> U32(std::size_t at) const {
-    const auto low = U16(at);
-    const auto high = U16(at + 2);
-    if (!low || !high) {
-      return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(*low | static_cast<std::uint32_t>(*high) << 16);
-  }
-
- private:
-  const std::vector<std::uint8_t>& bytes_;
-};
-
-struct Section {
-  std::uint32_t address = 0;
-  std::uint32_t size = 0;
-  std::uint32_t fileOffset = 0;
-  std::uint32_t fileSize = 0;
-};
-
-// The file offset of a relative virtual address, when the file holds it.
-std::optional<std::size_t> FileOffset(const std::vector<Section>& sections, std::uint32_t rva) {
-  for (const auto& s : sections) {
-    const std::uint32_t extent = std::max(s.size, s.fileSize);
-    if (rva >= s.address && rva - s.address < extent && rva - s.address < s.fileSize) {
-      return static_cast<std::size_t>(s.fileOffset) + (rva - s.address);
-    }
-  }
-  return std::nullopt;
-}
 
 // One entry of a resource directory: the one with `id`, or the first when `id` is empty.
 // Returns the entry's offset field (high bit: a subdirectory).
-std::optional<std::uint32_t> DirectoryEntry(const FileBytes& file, std::size_t directory,
+std::optional<std::uint32_t> DirectoryEntry(const PeFile& file, std::size_t directory,
                                             std::optional<std::uint32_t> id) {
   const auto named = file.U16(directory + 12);
   const auto numbered = file.U16(directory + 14);
@@ -85,8 +42,8 @@ struct Node {
 
 class VersionResource {
  public:
-  VersionResource(const FileBytes& file, std::size_t start, std::size_t size)
-      : file_(file), start_(start), end_(std::min(start + size, file.Size())) {}
+  VersionResource(const PeFile& file, std::size_t start, std::size_t size)
+      : file_(file), start_(start), end_(std::min(start + size, file.Bytes().size())) {}
 
   std::optional<Node> Read(std::size_t at, std::size_t limit) const {
     const auto length = file_.U16(at);
@@ -149,83 +106,57 @@ class VersionResource {
     return start_ + ((at - start_ + 3) & ~std::size_t{3});
   }
 
-  const FileBytes& file_;
+  const PeFile& file_;
   std::size_t start_;
   std::size_t end_;
 };
 
 // Where the version resource's data lies in the file: offset and size.
-std::optional<std::pair<std::size_t, std::size_t>> FindVersionResource(const FileBytes& file) {
-  const auto mz = file.U16(0);
-  const auto pe = file.U32(0x3C);
-  if (!mz || *mz != 0x5A4D || !pe || file.U32(*pe) != 0x00004550u) {
+std::optional<std::pair<std::size_t, std::size_t>> FindVersionResource(const PeFile& file) {
+  const std::uint32_t resources = file.DataDirectory(PeFile::kResourceDirectory).rva;
+  const auto rootAt = resources != 0 ? file.FileOffset(resources) : std::nullopt;
+  if (!rootAt) {
     return std::nullopt;
   }
-  const std::size_t header = *pe + 4;
-  const auto sectionCount = file.U16(header + 2);
-  const auto optionalSize = file.U16(header + 16);
-  const auto magic = file.U16(header + 20);
-  if (!sectionCount || !optionalSize || !magic || (*magic != 0x10B && *magic != 0x20B)) {
-    return std::nullopt;
-  }
-  const std::size_t optional = header + 20;
-  const std::size_t directories = optional + (*magic == 0x10B ? 96 : 112);
-  const auto directoryCount = file.U32(optional + (*magic == 0x10B ? 92 : 108));
-  const auto resources = file.U32(directories + kResourceDirectory);
-  if (!directoryCount || *directoryCount < 3 || !resources || *resources == 0) {
-    return std::nullopt;
-  }
-  std::vector<Section> sections;
-  for (std::size_t i = 0; i < *sectionCount; ++i) {
-    const std::size_t at = optional + *optionalSize + i * 40;
-    const auto size = file.U32(at + 8);
-    const auto address = file.U32(at + 12);
-    const auto fileSize = file.U32(at + 16);
-    const auto fileOffset = file.U32(at + 20);
-    if (!size || !address || !fileSize || !fileOffset) {
-      return std::nullopt;
-    }
-    sections.push_back({*address, *size, *fileOffset, *fileSize});
-  }
-  const auto root = FileOffset(sections, *resources);
-  if (!root) {
-    return std::nullopt;
-  }
+  const auto root = static_cast<std::size_t>(*rootAt);  // within the file, so it fits
   // Type, then name, then language: the first version resource in its first language.
-  std::size_t directory = *root;
+  std::size_t directory = root;
   for (const std::optional<std::uint32_t> id :
        {std::optional<std::uint32_t>(kResourceTypeVersion), std::optional<std::uint32_t>()}) {
     const auto entry = DirectoryEntry(file, directory, id);
     if (!entry || (*entry & 0x80000000u) == 0) {
       return std::nullopt;
     }
-    directory = *root + (*entry & 0x7FFFFFFFu);
+    directory = root + (*entry & 0x7FFFFFFFu);
   }
   const auto leaf = DirectoryEntry(file, directory, std::nullopt);
   if (!leaf || (*leaf & 0x80000000u) != 0) {
     return std::nullopt;
   }
-  const auto dataAddress = file.U32(*root + *leaf);
-  const auto dataSize = file.U32(*root + *leaf + 4);
+  const auto dataAddress = file.U32(root + *leaf);
+  const auto dataSize = file.U32(root + *leaf + 4);
   if (!dataAddress || !dataSize) {
     return std::nullopt;
   }
-  const auto data = FileOffset(sections, *dataAddress);
-  if (!data || *data >= file.Size()) {
+  const auto data = file.FileOffset(*dataAddress);
+  if (!data) {
     return std::nullopt;
   }
-  return std::pair{*data, static_cast<std::size_t>(*dataSize)};
+  return std::pair{static_cast<std::size_t>(*data), static_cast<std::size_t>(*dataSize)};
 }
 
 }  // namespace
 
 std::optional<VersionStrings> ReadVersionStrings(const std::vector<std::uint8_t>& bytes) {
-  const FileBytes file(bytes);
-  const auto found = FindVersionResource(file);
+  const auto file = PeFile::Parse(bytes);
+  if (!file) {
+    return std::nullopt;
+  }
+  const auto found = FindVersionResource(*file);
   if (!found) {
     return std::nullopt;
   }
-  const VersionResource resource(file, found->first, found->second);
+  const VersionResource resource(*file, found->first, found->second);
   const auto root = resource.Read(resource.Start(), resource.End());
   if (!root || root->key != L"VS_VERSION_INFO") {
     return std::nullopt;

@@ -32,9 +32,9 @@ std::string Lower(std::string text) {
 }
 
 void Describe(const std::string& name, const pe::Image& image) {
-  const char* machine = image.machine == pe::kMachineI386    ? "x86"
-                        : image.machine == pe::kMachineArm64 ? "ARM64"
-                                                             : "x64";
+  const char* machine = image.machine == PeFile::kMachineI386    ? "x86"
+                        : image.machine == PeFile::kMachineArm64 ? "ARM64"
+                                                                 : "x64";
   std::cout << name << ": " << machine << ' ' << (image.isDll ? "DLL" : "program") << ", OS "
             << pe::ToString(image.os) << ", subsystem " << pe::ToString(image.subsystem) << ", "
             << (image.imports.empty() ? "no imports" : "imports:") << '\n';

@@ -46,11 +46,11 @@ bool AllowedImports::Allows(std::string_view dll, std::string_view function) con
 std::vector<std::string> XpProblems(const Image& image, const AllowedImports& allowed) {
   std::vector<std::string> problems;
   Version oldest;
-  if (image.machine == kMachineI386) {
+  if (image.machine == PeFile::kMachineI386) {
     oldest = {5, 1};
-  } else if (image.machine == kMachineAmd64) {
+  } else if (image.machine == PeFile::kMachineAmd64) {
     oldest = {5, 2};
-  } else if (image.machine == kMachineArm64) {
+  } else if (image.machine == PeFile::kMachineArm64) {
     oldest = {10, 0};  // the first Windows on ARM64; it has every function XP has in the list
   } else {
     problems.push_back("machine " + std::to_string(image.machine) +
@@ -61,7 +61,7 @@ std::vector<std::string> XpProblems(const Image& image, const AllowedImports& al
     if (version > oldest) {
       problems.push_back(std::string(what) + " version " + ToString(version) +
                          " is above Windows " + ToString(oldest) + ": its loader refuses it");
-    } else if (!image.isDll && image.machine == kMachineI386 && version != oldest) {
+    } else if (!image.isDll && image.machine == PeFile::kMachineI386 && version != oldest) {
       problems.push_back(std::string(what) + " version " + ToString(version) +
                          " is not 5.1: the program is built for Windows XP");
     }

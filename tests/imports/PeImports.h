@@ -5,21 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/PeFile.h"
+
 // What the Windows loader reads from an image before any of its code runs: which machine it is
 // for, which Windows version its header asks for, and every function it imports (directly or
 // delay-loaded). Read from the file's bytes, so that the 32-bit images can be checked on a
 // machine that cannot run them.
 namespace pe {
 
-constexpr std::uint16_t kMachineI386 = 0x014C;
-constexpr std::uint16_t kMachineAmd64 = 0x8664;
-constexpr std::uint16_t kMachineArm64 = 0xAA64;
-
-struct Version {
-  std::uint16_t major = 0;
-  std::uint16_t minor = 0;
-  friend auto operator<=>(const Version&, const Version&) = default;
-};
+using Version = PeFile::Version;
 
 struct Import {
   std::string dll;
@@ -29,7 +23,7 @@ struct Import {
 };
 
 struct Image {
-  std::uint16_t machine = 0;
+  std::uint16_t machine = 0;  // PeFile::kMachine...
   bool isDll = false;
   Version os;         // MajorOperatingSystemVersion.MinorOperatingSystemVersion
   Version subsystem;  // MajorSubsystemVersion.MinorSubsystemVersion

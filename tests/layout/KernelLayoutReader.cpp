@@ -58,7 +58,7 @@ std::optional<std::uint64_t> DescriptorResult(const PeImage& file, std::uint32_t
                                               std::uint16_t machine, PointerLayout pointers) {
   std::uint8_t code[12] = {};
   if (!file.ReadRva(rva, code, sizeof code)) return std::nullopt;
-  if (machine == PeImage::kMachineArm64) return Arm64Address(file, rva, code);
+  if (machine == PeFile::kMachineArm64) return Arm64Address(file, rva, code);
   switch (pointers) {
     case PointerLayout::Narrow:  // mov eax, imm32; ret
       if (code[0] != kMovEaxImm32 || code[5] != kRet) return std::nullopt;

@@ -29,7 +29,7 @@ struct KernelReading {
   DecodedLayout layout;             // the tables read from the copy of .data
 };
 
-// Reads the layout from a DLL file for `machine` (PeImage::kMachine...); pointers says how its
+// Reads the layout from a DLL file for `machine` (PeFile::kMachine...); pointers says how its
 // tables store pointers.
 KernelReading ReadLayoutAsKernel(const PeImage& file, std::uint16_t machine,
                                  PointerLayout pointers);

@@ -1,7 +1,6 @@
 #include "tests/layout/LayoutDllReader.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace layout {
 
@@ -232,83 +231,20 @@ DecodedLayout ReadKbdTables(const ImageMemory& memory, std::uint64_t address,
 
 namespace {
 
-template <class T>
-bool Get(const std::vector<std::uint8_t>& bytes, std::size_t offset, T& value) {
-  if (offset > bytes.size() || bytes.size() - offset < sizeof(T)) return false;
-  std::memcpy(&value, bytes.data() + offset, sizeof(T));
-  return true;
-}
-
-constexpr std::size_t kExportDirectory = 0;
-constexpr std::size_t kImportDirectory = 1;
-constexpr std::size_t kRelocationDirectory = 5;
 constexpr int kRelocHighLow = 3;
 constexpr int kRelocDir64 = 10;
 
 }  // namespace
 
 std::optional<PeImage> PeImage::Parse(std::vector<std::uint8_t> file, std::string& error) {
-  PeImage image;
-  image.file_ = std::move(file);
-  const auto& f = image.file_;
-  std::uint32_t pe = 0;
-  std::uint32_t signature = 0;
-  if (f.size() < 64 || f[0] != 'M' || f[1] != 'Z' || !Get(f, 0x3C, pe) || !Get(f, pe, signature) ||
-      signature != 0x4550) {
-    error = "not a PE image";
+  auto headers = PeFile::Parse(file, &error);
+  if (!headers) {
     return std::nullopt;
   }
-  std::uint16_t sectionCount = 0;
-  std::uint16_t optionalSize = 0;
-  std::uint16_t magic = 0;
-  Get(f, pe + 4, image.machine_);
-  Get(f, pe + 6, sectionCount);
-  Get(f, pe + 20, optionalSize);
-  const std::size_t optional = pe + 24;
-  if (!Get(f, optional, magic) || (magic != 0x10B && magic != 0x20B)) {
-    error = "unknown optional header";
-    return std::nullopt;
-  }
-  const bool plus = magic == 0x20B;
-  Get(f, optional + 16, image.entryPoint_);
-  if (plus) {
-    Get(f, optional + 24, image.imageBase_);
-  } else {
-    std::uint32_t base = 0;
-    Get(f, optional + 28, base);
-    image.imageBase_ = base;
-  }
-  Get(f, optional + 60, image.headerSize_);
-  std::uint32_t directoryCount = 0;
-  const std::size_t directories = optional + (plus ? 112 : 96);
-  Get(f, directories - 4, directoryCount);
-  for (std::uint32_t d = 0; d < std::min<std::uint32_t>(directoryCount, 16); ++d) {
-    std::uint32_t rva = 0;
-    std::uint32_t size = 0;
-    Get(f, directories + static_cast<std::size_t>(d) * 8, rva);
-    Get(f, directories + static_cast<std::size_t>(d) * 8 + 4, size);
-    image.directories_.emplace_back(rva, size);
-  }
-  const std::size_t sectionTable = optional + optionalSize;
-  for (std::uint16_t s = 0; s < sectionCount; ++s) {
-    Section section{};
-    const std::size_t at = sectionTable + static_cast<std::size_t>(s) * 40;
-    for (std::size_t c = 0; c < 8 && at + c < f.size() && f[at + c] != 0; ++c) {
-      section.name.push_back(static_cast<char>(f[at + c]));
-    }
-    if (!Get(f, at + 8, section.virtualSize) || !Get(f, at + 12, section.virtualAddress) ||
-        !Get(f, at + 16, section.rawSize) || !Get(f, at + 20, section.rawOffset)) {
-      error = "section table cut short";
-      return std::nullopt;
-    }
-    image.sections_.push_back(section);
-  }
+  PeImage image(std::move(file), std::move(*headers));
 
   // Base relocations: blocks of { page RVA, block size, 16-bit entries of type << 12 | offset }.
-  const std::uint32_t relocRva = image.DirectoryRva(kRelocationDirectory);
-  const std::uint32_t relocSize = image.directories_.size() > kRelocationDirectory
-                                      ? image.directories_[kRelocationDirectory].second
-                                      : 0;
+  const auto [relocRva, relocSize] = image.headers_.DataDirectory(PeFile::kRelocationDirectory);
   for (std::uint32_t at = 0; relocRva != 0 && at + 8 <= relocSize;) {
     std::uint32_t page = 0;
     std::uint32_t blockSize = 0;
@@ -327,48 +263,27 @@ std::optional<PeImage> PeImage::Parse(std::vector<std::uint8_t> file, std::strin
 }
 
 std::uint32_t PeImage::DirectoryRva(std::size_t index) const {
-  return index < directories_.size() ? directories_[index].first : 0;
+  return headers_.DataDirectory(index).rva;
 }
 
 bool PeImage::ReadRva(std::uint32_t rva, void* out, std::size_t size) const {
-  auto* bytes = static_cast<std::uint8_t*>(out);
-  if (rva + static_cast<std::uint64_t>(size) <= headerSize_) {
-    if (rva + size > file_.size()) return false;
-    std::memcpy(out, file_.data() + rva, size);
-    return true;
-  }
-  for (const Section& s : sections_) {
-    const std::uint32_t extent = std::max(s.virtualSize, s.rawSize);
-    if (rva < s.virtualAddress || rva + static_cast<std::uint64_t>(size) >
-                                      s.virtualAddress + static_cast<std::uint64_t>(extent)) {
-      continue;
-    }
-    for (std::size_t i = 0; i < size; ++i) {
-      const std::uint32_t within = rva - s.virtualAddress + static_cast<std::uint32_t>(i);
-      // Past the section's file data the loader fills with zeros.
-      bytes[i] = within < s.rawSize && s.rawOffset + within < file_.size()
-                     ? file_[s.rawOffset + within]
-                     : 0;
-    }
-    return true;
-  }
-  return false;
+  return headers_.ReadMapped(rva, {static_cast<std::uint8_t*>(out), size});
 }
 
 bool PeImage::Read(std::uint64_t address, void* out, std::size_t size) const {
-  if (address < imageBase_ || address - imageBase_ > 0xFFFFFFFFu) return false;
-  return ReadRva(static_cast<std::uint32_t>(address - imageBase_), out, size);
+  if (address < ImageBase() || address - ImageBase() > 0xFFFFFFFFu) return false;
+  return ReadRva(static_cast<std::uint32_t>(address - ImageBase()), out, size);
 }
 
 bool PeImage::IsRelocated(std::uint64_t address, std::size_t width) const {
-  if (address < imageBase_) return false;
-  const auto it = relocations_.find(static_cast<std::uint32_t>(address - imageBase_));
+  if (address < ImageBase()) return false;
+  const auto it = relocations_.find(static_cast<std::uint32_t>(address - ImageBase()));
   return it != relocations_.end() && it->second == (width == 8 ? kRelocDir64 : kRelocHighLow);
 }
 
 std::vector<std::string> PeImage::ImportedDlls() const {
   std::vector<std::string> names;
-  const std::uint32_t imports = DirectoryRva(kImportDirectory);
+  const std::uint32_t imports = DirectoryRva(PeFile::kImportDirectory);
   for (std::uint32_t i = 0; imports != 0 && i < 256; ++i) {
     // IMAGE_IMPORT_DESCRIPTOR: five DWORDs; the name RVA is the fourth; all zero ends the list.
     std::uint32_t fields[5] = {};
@@ -387,7 +302,7 @@ std::vector<std::string> PeImage::ImportedDlls() const {
 
 std::vector<PeImage::Export> PeImage::Exports() const {
   std::vector<Export> exports;
-  const std::uint32_t directoryRva = DirectoryRva(kExportDirectory);
+  const std::uint32_t directoryRva = DirectoryRva(PeFile::kExportDirectory);
   std::uint32_t directory[10] = {};  // IMAGE_EXPORT_DIRECTORY as DWORDs
   if (directoryRva == 0 || !ReadRva(directoryRva, directory, sizeof directory)) return exports;
   const std::uint32_t ordinalBase = directory[4];
@@ -421,12 +336,6 @@ std::optional<PeImage::Export> PeImage::FindExport(std::string_view name) const 
   const auto it = std::find_if(exports.begin(), exports.end(),
                                [name](const Export& e) { return e.name == name; });
   return it == exports.end() ? std::nullopt : std::optional<Export>(*it);
-}
-
-const PeImage::Section* PeImage::FindSection(std::string_view name) const {
-  const auto it = std::find_if(sections_.begin(), sections_.end(),
-                               [name](const Section& s) { return s.name == name; });
-  return it == sections_.end() ? nullptr : &*it;
 }
 
 }  // namespace layout

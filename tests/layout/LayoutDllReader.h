@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/PeFile.h"
+
 // Walks a keyboard layout DLL's tables, so tests can compare what a DLL holds with the layout's
 // definition: in a DLL a program loaded, in a DLL file addressed as the loader would map it
 // (any architecture: the 32-bit ones cannot be loaded by a 64-bit test), or in the copy of its
@@ -85,16 +87,18 @@ DecodedLayout ReadKbdTables(const ImageMemory& memory, std::uint64_t address,
 // A PE file (DLL) read without loading it.
 class PeImage final : public ImageMemory {
  public:
-  static constexpr std::uint16_t kMachineI386 = 0x014C;
-  static constexpr std::uint16_t kMachineAmd64 = 0x8664;
-  static constexpr std::uint16_t kMachineArm64 = 0xAA64;
-
   // Nothing when the bytes are not a PE image; error then says why.
   static std::optional<PeImage> Parse(std::vector<std::uint8_t> file, std::string& error);
 
-  std::uint16_t Machine() const { return machine_; }
-  std::uint64_t ImageBase() const { return imageBase_; }
-  std::uint32_t EntryPoint() const { return entryPoint_; }
+  // Moved, never copied: the headers view the file's bytes, which a move hands over whole.
+  PeImage(PeImage&&) = default;
+  PeImage& operator=(PeImage&&) = default;
+  PeImage(const PeImage&) = delete;
+  PeImage& operator=(const PeImage&) = delete;
+
+  std::uint16_t Machine() const { return headers_.Machine(); }
+  std::uint64_t ImageBase() const { return headers_.ImageBase(); }
+  std::uint32_t EntryPoint() const { return headers_.EntryPoint(); }
   // DLLs named in the import directory.
   std::vector<std::string> ImportedDlls() const;
 
@@ -107,16 +111,9 @@ class PeImage final : public ImageMemory {
   // Every function exported, by ordinal (an empty slot of the address table is none).
   std::vector<Export> Exports() const;
 
-  struct Section {
-    std::string name;
-    std::uint32_t virtualAddress;
-    std::uint32_t virtualSize;
-    std::uint32_t rawOffset;  // where its bytes lie in the file
-    std::uint32_t rawSize;
-  };
-  const std::vector<Section>& Sections() const { return sections_; }
+  using Section = PeFile::Section;
   // The first section with this name, or null.
-  const Section* FindSection(std::string_view name) const;
+  const Section* FindSection(std::string_view name) const { return headers_.FindSection(name); }
   const std::vector<std::uint8_t>& FileBytes() const { return file_; }
 
   // Copies size bytes at an address relative to the image base, as the loader maps them.
@@ -126,15 +123,12 @@ class PeImage final : public ImageMemory {
   bool IsRelocated(std::uint64_t address, std::size_t width) const override;
 
  private:
+  PeImage(std::vector<std::uint8_t> file, PeFile headers)
+      : file_(std::move(file)), headers_(std::move(headers)) {}
   std::uint32_t DirectoryRva(std::size_t index) const;
 
   std::vector<std::uint8_t> file_;
-  std::uint16_t machine_ = 0;
-  std::uint64_t imageBase_ = 0;
-  std::uint32_t entryPoint_ = 0;
-  std::uint32_t headerSize_ = 0;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> directories_;  // rva, size
-  std::vector<Section> sections_;
+  PeFile headers_;                            // views file_
   std::map<std::uint32_t, int> relocations_;  // rva -> relocation type
 };
 

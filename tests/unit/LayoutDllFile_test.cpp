@@ -32,10 +32,10 @@ struct Variant {
   std::uint16_t machine;
   PointerLayout pointers;
 };
-constexpr Variant kX86{"x86", PeImage::kMachineI386, PointerLayout::Narrow};
-constexpr Variant kWow64{"wow64", PeImage::kMachineI386, PointerLayout::WideSlots};
-constexpr Variant kX64{"x64", PeImage::kMachineAmd64, PointerLayout::Wide};
-constexpr Variant kArm64{"arm64", PeImage::kMachineArm64, PointerLayout::Wide};
+constexpr Variant kX86{"x86", PeFile::kMachineI386, PointerLayout::Narrow};
+constexpr Variant kWow64{"wow64", PeFile::kMachineI386, PointerLayout::WideSlots};
+constexpr Variant kX64{"x64", PeFile::kMachineAmd64, PointerLayout::Wide};
+constexpr Variant kArm64{"arm64", PeFile::kMachineArm64, PointerLayout::Wide};
 
 layout::KernelReading ReadAsWindows(const PeImage& image, const Variant& v) {
   return layout::ReadLayoutAsKernel(image, v.machine, v.pointers);

@@ -87,7 +87,7 @@ Bytes Image(const PeShape& shape) {
   image[1] = 'Z';
   Put(image, 0x3C, 0x40, 4);
   Put(image, 0x40, 0x00004550, 4);
-  Put(image, 0x44, shape.wide ? pe::kMachineAmd64 : pe::kMachineI386, 2);
+  Put(image, 0x44, shape.wide ? PeFile::kMachineAmd64 : PeFile::kMachineI386, 2);
   Put(image, 0x46, 1, 2);  // one section
   const std::uint16_t optionalSize = shape.wide ? 240 : 224;
   Put(image, 0x54, optionalSize, 2);
@@ -191,7 +191,7 @@ TEST(PeImports, ProgramsAreMarkedForXpAndNoImageAsksForALaterWindows) {
   EXPECT_EQ(problems(true, false, {6, 0}, {5, 2}),
             std::vector<std::string>{"OS version 6.0 is above Windows 5.2: its loader refuses it"});
   Bytes arm64 = Image({true, true, {6, 0}, {10, 1}, {}, {}});  // ARM64 begins at Windows 10
-  Put(arm64, 0x44, pe::kMachineArm64, 2);
+  Put(arm64, 0x44, PeFile::kMachineArm64, 2);
   EXPECT_EQ(pe::XpProblems(pe::ReadImage(arm64), allowed),
             std::vector<std::string>{
                 "subsystem version 10.1 is above Windows 10.0: its loader refuses it"});

@@ -15,6 +15,7 @@
 #include "UiDriver_win.h"
 #include "core/Identity.h"
 #include "platform/Handles_win.h"
+#include "platform/PeFile.h"
 #include "tests/layout/DefinitionCheck.h"
 #include "tests/layout/LayoutDllReader.h"
 
@@ -46,9 +47,9 @@ std::wstring DllPath(const Variant& v) {
 class LoadedModule final : public layout::ImageMemory {
  public:
   explicit LoadedModule(HMODULE module) : base_(reinterpret_cast<std::uintptr_t>(module)) {
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base_ + dos->e_lfanew);
-    size_ = nt->OptionalHeader.SizeOfImage;
+    // A mapped image's headers fill at least its first page.
+    const auto headers = PeFile::Parse({reinterpret_cast<const std::uint8_t*>(module), 4096});
+    size_ = headers ? headers->ImageSize() : 0;
   }
   bool Read(std::uint64_t address, void* out, std::size_t size) const override {
     if (address < base_ || address + size > base_ + size_) return false;
