@@ -131,7 +131,7 @@ PLANTED = [
     ("platform/SystemError.cpp", '#include "core/Identity.h"', "core/Identity.h.in"),
     ("platform/NtPath.cpp", '#include "setup/Setup.h"', "setup/Setup.h"),
     ("web/Website.cpp", '#include "tests/imports/PeImports.h"', "tests/imports/PeImports.h"),
-    # The two halves beside each other on core/.
+    # install/ and web/ stand side by side: neither may include the other.
     ("web/WebsiteRoute.cpp", '#include "install/InstallPaths.h"', "install/InstallPaths.h"),
     ("install/InstallScript.cpp", '#include "web/Website.h"', "web/Website.h"),
 ]
