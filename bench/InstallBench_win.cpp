@@ -28,9 +28,9 @@
 #include "install/InstallFlows.h"
 #include "install/InstallPaths.h"
 #include "install/InstallSystem_win.h"
-#include "install/Module1_win.h"
 
 #include "platform/Handles_win.h"
+#include "platform/Module1_win.h"
 
 namespace {
 

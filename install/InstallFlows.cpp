@@ -84,13 +84,13 @@ void CopyFontsWith(InstallSystem& system) {
   }
 }
 
-void Windows7Flow(InstallSystem& system, FontCopier& fonts, std::wstring_view mainCaption) {
+void Windows7Flow(InstallSystem& system, std::wstring_view mainCaption) {
   LaunchSetup(system);
-  fonts.CopyFonts();
+  CopyFontsWith(system);
   system.ShowMessage(kInstalledMessage, kCodeInformation, mainCaption);
 }
 
-void WindowsXpFlow(InstallSystem& system, FontCopier& fonts, std::wstring_view mainCaption,
+void WindowsXpFlow(InstallSystem& system, std::wstring_view mainCaption,
                    const std::wstring& installScript) {
   if (system.ShowMessage(kInsertCdPrompt, kCodeYesNoInformation, mainCaption) != kAnswerYes) {
     return;
@@ -103,6 +103,6 @@ void WindowsXpFlow(InstallSystem& system, FontCopier& fonts, std::wstring_view m
   const std::wstring scriptHost = ScriptHostPath(system.SystemFolder());
   system.Launch(scriptHost, CommandLine(scriptHost, script), kShowMinimized);
   LaunchSetup(system);
-  fonts.CopyFonts();
+  CopyFontsWith(system);
   system.ShowMessage(kInstalledMessage, kCodeInformation, mainCaption);
 }

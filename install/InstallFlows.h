@@ -17,25 +17,16 @@ inline constexpr unsigned kCodeInformation = 64;       // OK, information icon
 inline constexpr unsigned kCodeYesNoInformation = 68;  // Yes and No, information icon
 inline constexpr int kAnswerYes = 6;
 
-// Installs every font of "urdu fonts" in the Fonts folder (a font already there byte for byte
-// is not copied again) and registers it. Any failure stops the copy, says so and ends the
+// The font copier (CopyFonts) both flows run once the layout's setup is started, on the system
+// given: installs every font of "urdu fonts" in the Fonts folder (a font already there byte for
+// byte is not copied again) and registers it. Any failure stops the copy, says so and ends the
 // program; fonts done before stay installed.
 void CopyFontsWith(InstallSystem& system);
 
-// The font copier both flows call once the layout's setup is started: in the program, the main
-// window's CopyFonts, which runs CopyFontsWith on the real system.
-class FontCopier {
- public:
-  virtual void CopyFonts() = 0;
-
- protected:
-  ~FontCopier() = default;
-};
-
 // Windows 7: starts the layout's setup, installs the fonts, confirms.
-void Windows7Flow(InstallSystem& system, FontCopier& fonts, std::wstring_view mainCaption);
+void Windows7Flow(InstallSystem& system, std::wstring_view mainCaption);
 
 // Windows XP: asks for the CD; on Yes writes and starts the language-support script, starts
 // the layout's setup, installs the fonts, confirms.
-void WindowsXpFlow(InstallSystem& system, FontCopier& fonts, std::wstring_view mainCaption,
+void WindowsXpFlow(InstallSystem& system, std::wstring_view mainCaption,
                    const std::wstring& installScript);

@@ -4,11 +4,11 @@
 #include <optional>
 
 #include "core/Application_win.h"
-#include "install/Module1_win.h"
 #include "platform/FileRead_win.h"
 #include "platform/FileWrite_win.h"
 #include "platform/FreshFile_win.h"
 #include "platform/Handles_win.h"
+#include "platform/Module1_win.h"
 #include "platform/Paths_win.h"
 #include "platform/SystemError_win.h"
 

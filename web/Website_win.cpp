@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "install/Module1_win.h"
 #include "platform/Com_win.h"
 #include "platform/DesktopShell_win.h"
+#include "platform/Module1_win.h"
 #include "platform/SystemError.h"
 #include "web/Website.h"
 #include "web/WebsiteRoute.h"

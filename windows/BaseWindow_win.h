@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/Handles_win.h"
-#include "windows/frmMainLayout.h"
+#include "windows/WindowSpecs.h"
 
 // What every window of the program is made of, written once: its class, registered on first
 // use; its frame, sized around a client area given in twips at the system DPI and centred on

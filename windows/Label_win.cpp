@@ -5,6 +5,7 @@
 
 #include "platform/SystemError_win.h"
 #include "windows/Dpi_win.h"
+#include "windows/LabelSpec.h"
 
 UniqueFont CreateLabelFont(const FontSpec& font, int dpi) {
   const std::wstring face(font.face);

@@ -5,8 +5,7 @@
 #include <span>
 
 #include "platform/Handles_win.h"
-#include "windows/LabelSpec.h"
-#include "windows/frmMainLayout.h"
+#include "windows/WindowSpecs.h"
 
 // A label's font at `dpi`, asked for by face name: where the face is missing, the system's font
 // mapper picks the nearest it has, as it does for any program.

@@ -2,8 +2,7 @@
 
 #include <array>
 
-#include "windows/LabelSpec.h"
-#include "windows/frmMainLayout.h"
+#include "windows/WindowSpecs.h"
 
 // The About window, frmAbout: the product's name, what it installs, a link to the maker's
 // website and a note. Only the link does anything.

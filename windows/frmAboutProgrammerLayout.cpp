@@ -1,5 +1,7 @@
 #include "windows/frmAboutProgrammerLayout.h"
 
+#include "windows/LabelSpec.h"
+
 ClickAction frmAboutProgrammerClickAt(int x, int y, int dpi) {
   // Labels lie above the pictures, and the heading lies on the banner.
   for (const LabelSpec& label : kfrmAboutProgrammerLabels) {

@@ -2,10 +2,9 @@
 
 #include <array>
 
-#include "windows/LabelSpec.h"
 #include "windows/ProgrammerCard.h"
 #include "windows/Resources.h"
-#include "windows/frmMainLayout.h"
+#include "windows/WindowSpecs.h"
 
 // The About Programmer window, frmAboutProgrammer: a card with a banner, a heading, a picture
 // and four lines of text about the programmer. A click almost anywhere hides it; the heading

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "core/Application_win.h"
+#include "windows/LabelSpec.h"
 #include "windows/Label_win.h"
 #include "windows/Picture_win.h"
 #include "windows/Resources.h"

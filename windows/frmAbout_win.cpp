@@ -6,6 +6,7 @@
 #include "core/Application_win.h"
 #include "platform/SystemError_win.h"
 #include "web/Website_win.h"
+#include "windows/LabelSpec.h"
 #include "windows/Label_win.h"
 #include "windows/Resources.h"
 

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "windows/Geometry.h"
+#include "windows/WindowSpecs.h"
 
 // The main window, frmMain: six coloured buttons in one column and an orange line above the
 // last one. This table is the window; the Win32 layer only renders and wires it.
@@ -25,20 +26,6 @@ struct ButtonSpec {
   Rgb background;
   int tabIndex;
   MainAction action;
-};
-
-struct LineSpec {
-  std::wstring_view name;
-  TwipsPoint from;
-  TwipsPoint to;
-  Rgb colour;
-};
-
-struct WindowSpec {
-  std::wstring_view caption;
-  int clientWidth;  // twips
-  int clientHeight;
-  Rgb background;
 };
 
 inline constexpr WindowSpec kfrmMain{

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/Application_win.h"
+#include "install/InstallFlows.h"
 #include "install/InstallScript.h"
 #include "install/InstallSystem_win.h"
 #include "platform/SystemError_win.h"
@@ -79,17 +80,12 @@ void frmMain::Form_QueryClose() { OpenWebsiteAndEnd(Handle()); }
 // program.
 void frmMain::Command1_Click() {
   Win32InstallSystem system(Handle());
-  Windows7Flow(system, *this, kfrmMain.caption);
+  Windows7Flow(system, kfrmMain.caption);
 }
 
 void frmMain::Command2_Click() {
   Win32InstallSystem system(Handle());
-  WindowsXpFlow(system, *this, kfrmMain.caption, InstallScript);
-}
-
-void frmMain::CopyFonts() {
-  Win32InstallSystem system(Handle());
-  CopyFontsWith(system);
+  WindowsXpFlow(system, kfrmMain.caption, InstallScript);
 }
 
 // Every way out points the user to the website once. End() stops the process without a close

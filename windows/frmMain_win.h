@@ -5,14 +5,13 @@
 #include <array>
 #include <string>
 
-#include "install/InstallFlows.h"
 #include "platform/Handles_win.h"
 #include "windows/BaseWindow_win.h"
 #include "windows/frmMainLayout.h"
 
 // The main window: the one place from which the user starts anything. It exists once, and owns
-// the install script and the font copier both install flows use.
-class frmMain final : public BaseWindow, private FontCopier {
+// the install script the Windows XP flow writes.
+class frmMain final : public BaseWindow {
  public:
   // Creates the window hidden and runs its load handler; the first call creates, later calls
   // return the same window.
@@ -24,10 +23,6 @@ class frmMain final : public BaseWindow, private FontCopier {
   // The install script text, built by the load handler before the window is first shown and
   // kept for the window's life.
   std::wstring InstallScript;
-
-  // Installs the fonts of "urdu fonts" in the Fonts folder; on any failure says so and ends the
-  // program. Both install flows call it once the layout's setup is started.
-  void CopyFonts() override;
 
   // The line; the buttons draw themselves.
   void PaintContent(HDC dc) const override;

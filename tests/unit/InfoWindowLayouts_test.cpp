@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "windows/LabelSpec.h"
 #include "windows/frmAboutLayout.h"
 #include "windows/frmAboutProgrammerLayout.h"
 

@@ -126,16 +126,6 @@ class RecordingSystem final : public InstallSystem {
   }
 };
 
-// The main window's CopyFonts, on the recording system.
-class Copier final : public FontCopier {
- public:
-  explicit Copier(InstallSystem& system) : system_(system) {}
-  void CopyFonts() override { CopyFontsWith(system_); }
-
- private:
-  InstallSystem& system_;
-};
-
 class Flows : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -143,8 +133,8 @@ class Flows : public ::testing::Test {
     system.files[kSource + L"Nafees.ttf"] = FontBytes(u"Nafees Web Naskh");
     system.files[kSource + L"Alvi Nastaleeq.TTF"] = FontBytes(u"Alvi Nastaleeq Regular");
   }
-  void RunWindows7() { Windows7Flow(system, copier, kCaption); }
-  void RunWindowsXp() { WindowsXpFlow(system, copier, kCaption, BuildInstallScript()); }
+  void RunWindows7() { Windows7Flow(system, kCaption); }
+  void RunWindowsXp() { WindowsXpFlow(system, kCaption, BuildInstallScript()); }
 
   const std::wstring kSource = L"C:\\Program Files\\Urdu\\urdu fonts\\";
   const std::wstring kLaunchSetup =
@@ -177,7 +167,6 @@ class Flows : public ::testing::Test {
   const std::wstring kCopyFailed =
       L"box There was a problem copying the Drawings | 0 | TamlorixInstallUrduPhonetic";
   RecordingSystem system;
-  Copier copier{system};
 };
 
 std::vector<std::wstring> Join(std::initializer_list<std::vector<std::wstring>> parts) {

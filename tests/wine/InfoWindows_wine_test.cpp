@@ -14,6 +14,7 @@
 #include "UiDriver_win.h"
 #include "WebsiteProbe_win.h"
 #include "web/Website.h"
+#include "windows/LabelSpec.h"
 #include "windows/frmAboutLayout.h"
 #include "windows/frmAboutProgrammerLayout.h"
 #include "windows/frmMainLayout.h"

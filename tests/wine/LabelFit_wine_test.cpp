@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Handles_win.h"
+#include "windows/LabelSpec.h"
 #include "windows/Label_win.h"
 #include "windows/frmAboutLayout.h"
 #include "windows/frmAboutProgrammerLayout.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "install/Module1_win.h"
+#include "platform/Module1_win.h"
 
 namespace {
 

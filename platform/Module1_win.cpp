@@ -1,4 +1,4 @@
-#include "install/Module1_win.h"
+#include "platform/Module1_win.h"
 
 #include <windows.h>
 // after windows.h

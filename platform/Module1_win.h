@@ -4,7 +4,8 @@
 
 #include <string>
 
-// The code module of the shell look-ups.
+// Module1, the program's code module of shell functions: each is declared once, here, beside
+// the other system calls, for the install flows (the Fonts folder) and the website alike.
 
 // The file-system path of a shell special folder (CSIDL), without a trailing backslash, or the
 // empty string when the shell cannot resolve it. `owner` (the main window, for the font copier)
