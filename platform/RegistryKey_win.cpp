@@ -43,7 +43,7 @@ std::vector<RegistryEntry> ValueEntries(HKEY key, const std::wstring& context, b
     }
     RegistryEntry entry{std::wstring(name.data(), length), type, {}};
     if (withData) {
-      entry.data.assign(data.begin(), data.begin() + size);
+      entry.data.assign(data.data(), data.data() + size);
     }
     entries.push_back(std::move(entry));
     ++index;

@@ -1,5 +1,6 @@
 #include "setup/MachineLayout.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 
@@ -71,10 +72,11 @@ bool HasLayoutFor(Processor processor) {
 }
 
 std::vector<LayoutFileCopy> ReadLayoutFiles(SetupSystem& system, const SetupEnvironment& e) {
-  std::vector<LayoutFileCopy> copies;
-  for (const auto& file : LayoutFiles(e)) {
-    copies.push_back({file.destination, ReadRequiredFile(system, file.source)});
-  }
+  const auto files = LayoutFiles(e);
+  std::vector<LayoutFileCopy> copies(files.size());
+  std::transform(files.begin(), files.end(), copies.begin(), [&](const LayoutFile& file) {
+    return LayoutFileCopy{file.destination, ReadRequiredFile(system, file.source)};
+  });
   return copies;
 }
 

@@ -1,5 +1,6 @@
 #include "setup/Setup.h"
 
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -47,11 +48,9 @@ SetupOutcome NotOurFile(SetupOutcome outcome, ForeignFile foreign) {
 }
 
 std::uint64_t TotalSize(const Bytes& setupProgram, const std::vector<LayoutFileCopy>& files) {
-  std::uint64_t total = setupProgram.size();
-  for (const auto& file : files) {
-    total += file.bytes.size();
-  }
-  return total;
+  return std::accumulate(
+      files.begin(), files.end(), std::uint64_t{setupProgram.size()},
+      [](std::uint64_t total, const LayoutFileCopy& file) { return total + file.bytes.size(); });
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "setup/SetupSystem_win.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -337,10 +338,10 @@ std::vector<std::wstring> Win32SetupSystem::SubKeys(RegRoot root, const std::wst
 
 std::vector<std::wstring> Win32SetupSystem::ValueNames(RegRoot root, const std::wstring& key) {
   const auto handle = OpenExistingKey(root, key, KEY_QUERY_VALUE);
-  std::vector<std::wstring> names;
-  for (auto& entry : ValueEntries(handle.Get(), KeyName(root, key), false)) {
-    names.push_back(std::move(entry.name));
-  }
+  auto entries = ValueEntries(handle.Get(), KeyName(root, key), false);
+  std::vector<std::wstring> names(entries.size());
+  std::transform(entries.begin(), entries.end(), names.begin(),
+                 [](RegistryEntry& entry) { return std::move(entry.name); });
   return names;
 }
 
