@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Handles_win.h"
+#include "platform/RegistryKey_win.h"
 #include "platform/SystemError_win.h"
 
 namespace {
@@ -78,14 +79,13 @@ bool OtherProfiles(const std::vector<std::wstring>& known) {
     return false;
   }
   const UniqueRegKey profiles(raw);
-  for (DWORD index = 0;; ++index) {
-    wchar_t name[256];
-    DWORD length = 256;
-    if (RegEnumKeyExW(profiles.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-      return false;
-    }
-    const std::wstring sid(name, length);
+  std::vector<std::wstring> sids;
+  try {
+    sids = SubKeyNames(profiles.Get(), L"the list of profiles");
+  } catch (const SystemError&) {
+    return false;  // a list that cannot be read counts as no one else, as it always has
+  }
+  for (const std::wstring& sid : sids) {
     bool isKnown = false;
     for (const auto& account : known) {
       isKnown = isKnown || _wcsicmp(sid.c_str(), account.c_str()) == 0;
@@ -94,6 +94,7 @@ bool OtherProfiles(const std::vector<std::wstring>& known) {
       return true;
     }
   }
+  return false;
 }
 
 }  // namespace

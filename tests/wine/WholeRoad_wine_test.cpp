@@ -17,6 +17,7 @@
 #include "MachineSnapshot_win.h"
 #include "UiDriver_win.h"
 #include "platform/Handles_win.h"
+#include "platform/RegistryKey_win.h"
 #include "windows/frmMainLayout.h"
 
 namespace {
@@ -82,35 +83,23 @@ UniqueRegKey OpenKey(HKEY root, const std::wstring& path, REGSAM access = KEY_RE
 Values StringValues(HKEY root, const std::wstring& path) {
   Values values;
   const UniqueRegKey key = OpenKey(root, path);
-  for (DWORD i = 0; key; ++i) {
-    wchar_t name[16384];
-    DWORD nameLength = 16384;
-    wchar_t data[4096] = {};
-    DWORD size = sizeof data - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegEnumValueW(key.Get(), i, name, &nameLength, nullptr, &type,
-                      reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS) {
-      break;
-    }
-    values[name] =
-        type == REG_SZ || type == REG_EXPAND_SZ ? std::wstring(data) : L"#" + std::to_wstring(size);
+  if (!key) {
+    return values;
+  }
+  for (const RegistryEntry& value : ValueEntries(key.Get(), path, true)) {
+    // A string up to its terminator.
+    const std::wstring text(reinterpret_cast<const wchar_t*>(value.data.data()),
+                            value.data.size() / sizeof(wchar_t));
+    values[value.name] = value.type == REG_SZ || value.type == REG_EXPAND_SZ
+                             ? std::wstring(text.c_str())
+                             : L"#" + std::to_wstring(value.data.size());
   }
   return values;
 }
 
 std::vector<std::wstring> Subkeys(HKEY root, const std::wstring& path) {
-  std::vector<std::wstring> names;
   const UniqueRegKey key = OpenKey(root, path);
-  for (DWORD i = 0; key; ++i) {
-    wchar_t name[256];
-    DWORD length = 256;
-    if (RegEnumKeyExW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    names.emplace_back(name);
-  }
-  return names;
+  return key ? SubKeyNames(key.Get(), path) : std::vector<std::wstring>{};
 }
 
 // The layouts registered with our file, by identifier.
