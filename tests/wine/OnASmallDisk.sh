@@ -10,12 +10,10 @@
 set -u
 runner="$1"; shift
 eval "$("$runner" --print-env)"
-wineserver=/usr/lib/wine/wineserver
-stop_server() { "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null; }
-stop_server
+"$runner" --stop-server
 disk=$(mktemp -d)
 "$runner" --own-mounts sh -c '
-  runner="$1"; wineserver="$2"; disk="$3"; shift 3
+  runner="$1"; disk="$2"; shift 2
   mount -t tmpfs -o size=256m tiup-small-disk "$disk" || exit 1
   i=0
   while [ "$1" != -- ]; do
@@ -28,8 +26,8 @@ disk=$(mktemp -d)
   shift
   TIUP_SMALL_DISK="$disk" "$runner" "$@"
   status=$?
-  "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null
-  exit $status' sh "$runner" "$wineserver" "$disk" "$@"
+  "$runner" --stop-server
+  exit $status' sh "$runner" "$disk" "$@"
 status=$?
 rmdir "$disk"
 exit $status

@@ -6,11 +6,8 @@
 #   WithoutDesktopShell.sh WINE-RUN.SH PROGRAM.exe [ARGS...]
 set -u
 runner="$1"; shift
-eval "$("$runner" --print-env)"
-wineserver=/usr/lib/wine/wineserver
-restart_server() { "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null; }
-restart_server
+"$runner" --stop-server
 WINEDLLOVERRIDES="actxprxy=d" TIUP_WEBSITE_ROUTE=this-program "$runner" "$@"
 status=$?
-restart_server
+"$runner" --stop-server
 exit $status
